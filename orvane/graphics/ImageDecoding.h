@@ -1,0 +1,65 @@
+#pragma once
+
+#include "orvane/graphics/Image.h"
+#include "orvane/io/InputStream.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace orvane::graphics {
+
+// What the image translators share: the allocation cap, checked image creation, reading
+// blocks from a stream, and little-endian fields.
+
+// The most pixel memory one decoded image may take: 256 MiB, room for an 8192 x 8192
+// image of 32-bit pixels. A file that claims a larger picture is answered with
+// TranslatorMemoryException before anything is allocated, so no header can make a
+// decoder reserve gigabytes. The same cap bounds every buffer a decoder reads the file
+// into.
+constexpr std::int64_t MAXIMUM_IMAGE_BYTES = std::int64_t(256) << 20;
+
+// Gives up an object's reference when it goes out of scope: translators hold what they
+// are building this way, so that an exception frees it, and release() it to the caller.
+struct ReleaseObject {
+    void operator()(const object::Object* object) const noexcept { object->release(); }
+};
+using ImageHolder = std::unique_ptr<Image, ReleaseObject>;
+
+// A new image of the given size whose (zeroed) pixel memory is already made. A negative
+// size raises TranslatorFormatException; more than MAXIMUM_IMAGE_BYTES of pixels, or
+// memory that cannot be had, raises TranslatorMemoryException.
+ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height);
+
+// Bytes read from a stream: up to what was asked for, fewer when the stream ended.
+struct DataBlock {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+
+    const std::uint8_t* begin() const noexcept { return bytes.get(); }
+    const std::uint8_t* end() const noexcept { return bytes.get() + size; }
+};
+
+// Reads up to count bytes (a negative count reads none). Asking for more than
+// MAXIMUM_IMAGE_BYTES, or memory that cannot be had, raises TranslatorMemoryException.
+DataBlock readBlock(io::InputStream* stream, std::int64_t count);
+
+// Reads exactly count bytes into buffer; false when the stream ended first.
+bool readExactly(io::InputStream* stream, void* buffer, int count);
+
+// Moves count bytes forward (nothing for count <= 0); answers false when the stream could
+// not move that far.
+bool skipForward(io::InputStream* stream, std::int64_t count);
+
+inline std::uint16_t readLittle16(const std::uint8_t* p) noexcept {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+inline std::uint32_t readLittle32(const std::uint8_t* p) noexcept {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+
+// Copies count 16-bit pixels, clearing bit 15 (see the 16-bit channel order in
+// PixelFormat.h).
+void copyRgb15(std::uint8_t* out, const std::uint8_t* in, std::size_t count) noexcept;
+
+} // namespace orvane::graphics

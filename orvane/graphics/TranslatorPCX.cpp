@@ -1,0 +1,221 @@
+#include "orvane/graphics/TranslatorPCX.h"
+
+#include "orvane/graphics/ImageDecoding.h"
+#include "orvane/io/TranslatorException.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace orvane::graphics {
+
+namespace {
+
+constexpr int headerBytes = 128;
+constexpr int paletteBytes = 768;
+constexpr int headerPaletteOffset = 16;
+
+enum class Layout { Indexed8, Rgb24, PackedIndices, PlanarIndices };
+
+struct Header {
+    std::int64_t width;
+    std::int64_t height;
+    int bitsPerPixel;
+    int planes;
+    std::int64_t bytesPerLine;
+    Layout layout;
+};
+
+Layout layoutOf(int bitsPerPixel, int planes) {
+    if (bitsPerPixel == 8 && planes == 1)
+        return Layout::Indexed8;
+    if (bitsPerPixel == 8 && planes == 3)
+        return Layout::Rgb24;
+    if ((bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 4) && planes == 1)
+        return Layout::PackedIndices;
+    if (bitsPerPixel == 1 && planes >= 2 && planes <= 4)
+        return Layout::PlanarIndices;
+    throw io::TranslatorFormatException();
+}
+
+Header parseHeader(const std::uint8_t* bytes) {
+    if (bytes[0] != 10)
+        throw io::TranslatorFormatException();
+    const int spanX = int(readLittle16(bytes + 8)) - int(readLittle16(bytes + 4));
+    const int spanY = int(readLittle16(bytes + 10)) - int(readLittle16(bytes + 6));
+    if (spanX < -1 || spanX > 16383 || spanY < -1 || spanY > 16383)
+        throw io::TranslatorFormatException();
+    Header header;
+    header.width = spanX + 1;
+    header.height = spanY + 1;
+    header.bitsPerPixel = bytes[3];
+    header.planes = bytes[65];
+    header.layout = layoutOf(header.bitsPerPixel, header.planes);
+    // A line too short for its pixels is read as if it had no padding at all.
+    const std::int64_t needed = (header.width * header.bitsPerPixel + 7) / 8;
+    header.bytesPerLine = std::max<std::int64_t>(readLittle16(bytes + 66), needed);
+    return header;
+}
+
+// Decodes the run-length stream one scan line at a time. A run may carry over into the
+// next line; a byte above 192 is a run of (byte & 63) copies of the next byte, any other
+// byte is itself.
+class LineDecoder {
+public:
+    LineDecoder(const DataBlock& data, std::size_t lineBytes)
+        : data(data)
+        , line(lineBytes) {}
+
+    // The next line, zero-filled where the data ran out; null when it had already run out
+    // (or lines are empty).
+    const std::uint8_t* next() {
+        if (exhausted() || line.empty())
+            return nullptr;
+        std::size_t filled = 0;
+        while (filled < line.size()) {
+            if (pending > 0) {
+                const std::size_t k = std::min<std::size_t>(pending, line.size() - filled);
+                std::memset(line.data() + filled, pendingValue, k);
+                filled += k;
+                pending -= int(k);
+                continue;
+            }
+            if (at >= data.size)
+                break;
+            const std::uint8_t d = data.bytes[at++];
+            if (d <= 192) {
+                line[filled++] = d;
+            } else if (at < data.size) {
+                pending = d & 0x3F;
+                pendingValue = data.bytes[at++];
+            } else {
+                break;
+            }
+        }
+        std::memset(line.data() + filled, 0, line.size() - filled);
+        return line.data();
+    }
+
+private:
+    bool exhausted() const { return pending == 0 && at >= data.size; }
+
+    const DataBlock& data;
+    std::vector<std::uint8_t> line;
+    std::size_t at = 0;
+    int pending = 0;
+    std::uint8_t pendingValue = 0;
+};
+
+void convertLine(std::uint8_t* out, const std::uint8_t* in, const Header& header) {
+    const std::int64_t width = header.width;
+    const std::int64_t stride = header.bytesPerLine;
+    switch (header.layout) {
+    case Layout::Indexed8:
+        std::memcpy(out, in, std::size_t(width));
+        break;
+    case Layout::Rgb24:
+        for (std::int64_t x = 0; x < width; ++x) {
+            out[3 * x] = in[x];
+            out[3 * x + 1] = in[stride + x];
+            out[3 * x + 2] = in[2 * stride + x];
+        }
+        break;
+    case Layout::PackedIndices: {
+        const int bits = header.bitsPerPixel;
+        const int perByte = 8 / bits;
+        const int mask = (1 << bits) - 1;
+        for (std::int64_t x = 0; x < width; ++x) {
+            const int shift = 8 - bits * int(x % perByte + 1);
+            out[x] = std::uint8_t((in[x / perByte] >> shift) & mask);
+        }
+        break;
+    }
+    case Layout::PlanarIndices:
+        for (std::int64_t x = 0; x < width; ++x) {
+            std::uint8_t index = 0;
+            for (int plane = 0; plane < header.planes; ++plane)
+                index |=
+                    std::uint8_t(((in[plane * stride + (x >> 3)] >> (7 - (x & 7))) & 1) << plane);
+            out[x] = index;
+        }
+        break;
+    }
+}
+
+// The palette of the small layouts: black and white for one bit, otherwise the 16
+// colours kept in the header.
+Image::ColourPalette headerPalette(const std::uint8_t* header, int colourBits) {
+    Image::ColourPalette palette;
+    if (colourBits == 1) {
+        palette.set(1, 255, 255, 255, 0);
+        return palette;
+    }
+    for (int i = 0; i < 16; ++i) {
+        const std::uint8_t* rgb = header + headerPaletteOffset + 3 * i;
+        palette.set(i, rgb[0], rgb[1], rgb[2], 0);
+    }
+    return palette;
+}
+
+} // namespace
+
+Image* TranslatorPCX::translate(io::InputStream* stream, int length) {
+    const std::int64_t total = resolveLength(stream, length);
+    std::uint8_t headerBytesRead[headerBytes];
+    if (!readExactly(stream, headerBytesRead, headerBytes))
+        throw io::TranslatorFormatException();
+    const Header header = parseHeader(headerBytesRead);
+    const bool trailingPalette = header.layout == Layout::Indexed8;
+    // The 256-colour palette is the file's last 768 bytes; a file too short to hold it
+    // cannot be read.
+    const std::int64_t encodedBytes = total - headerBytes - (trailingPalette ? paletteBytes : 0);
+    if (encodedBytes < 0)
+        throw io::TranslatorMemoryException();
+
+    ImageHolder image =
+        allocateImage(header.layout == Layout::Rgb24 ? PixelFormat::RGB24 : PixelFormat::INDEX8,
+                      header.width, header.height);
+    const DataBlock encoded = readBlock(stream, encodedBytes);
+    if (trailingPalette) {
+        std::uint8_t colours[paletteBytes] = {};
+        readExactly(stream, colours, paletteBytes);
+        Image::ColourPalette palette;
+        for (int i = 0; i < Image::ColourPalette::ENTRIES; ++i)
+            palette.set(i, colours[3 * i], colours[3 * i + 1], colours[3 * i + 2], 0);
+        image->setPalette(&palette);
+    } else if (header.layout != Layout::Rgb24) {
+        const Image::ColourPalette palette =
+            headerPalette(headerBytesRead, header.bitsPerPixel * header.planes);
+        image->setPalette(&palette);
+    }
+
+    auto* pixels = static_cast<std::uint8_t*>(image->lock());
+    LineDecoder lines(encoded, std::size_t(header.bytesPerLine * header.planes));
+    for (std::int64_t row = 0; row < header.height; ++row) {
+        const std::uint8_t* line = lines.next();
+        if (!line)
+            break;
+        convertLine(pixels + row * image->getRowBytes(), line, header);
+    }
+    image->unlock();
+    return image.release();
+}
+
+int TranslatorPCX::write(const Image*, io::OutputStream*) {
+    return 0;
+}
+
+bool TranslatorPCX::identify(io::File* file) {
+    std::uint8_t header[headerBytes];
+    if (!probe(file, header, headerBytes))
+        return false;
+    const int bits = header[3];
+    return header[0] == 10 && (bits == 1 || bits == 2 || bits == 4 || bits == 8) &&
+           header[1] <= 5 && header[2] == 1;
+}
+
+types::String TranslatorPCX::getClassName() const {
+    return object::classPath(Translator::getClassName(), ":TranslatorPCX");
+}
+
+} // namespace orvane::graphics

@@ -1,0 +1,227 @@
+#include "orvane/graphics/TranslatorTGA.h"
+#include "orvane/io/TranslatorException.h"
+#include "tests/support/Decode.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::graphics {
+namespace {
+
+using test::Bytes;
+using test::decode;
+using test::pixelsOf;
+using test::Tga;
+using test::tgaEncode;
+using test::tgaFile;
+
+TranslatorTGA translator;
+
+object::Pointer<Image> decodeTga(const Tga& tga) {
+    return decode(translator, tgaFile(tga));
+}
+
+TEST(TgaTrueColour, BottomUpFilesAreTurnedAndTopDownOnesKept) {
+    const Bytes stored = {1, 2, 3, 4, 5, 6, /**/ 7, 8, 9, 10, 11, 12};
+    auto bottomUp = decodeTga({.width = 2, .height = 2, .depth = 24, .pixelData = stored});
+    ASSERT_TRUE(bottomUp);
+    EXPECT_EQ(bottomUp->getFormat(), PixelFormat::BGR24);
+    EXPECT_EQ(pixelsOf(*bottomUp), (Bytes{7, 8, 9, 10, 11, 12, /**/ 1, 2, 3, 4, 5, 6}));
+    auto topDown =
+        decodeTga({.width = 2, .height = 2, .depth = 24, .descriptor = 0x20, .pixelData = stored});
+    EXPECT_EQ(pixelsOf(*topDown), stored);
+
+    auto alpha = decodeTga(
+        {.width = 1, .height = 1, .depth = 32, .id = {'h', 'i'}, .pixelData = {1, 2, 3, 4}});
+    EXPECT_EQ(alpha->getFormat(), PixelFormat::BGRA32);
+    EXPECT_EQ(pixelsOf(*alpha), (Bytes{1, 2, 3, 4})) << "the ID field is skipped";
+}
+
+TEST(TgaTrueColour, SixteenBitPixelsKeepBlueLowAndLoseBitFifteen) {
+    // 31744 has only bits 10-14 set: red, in the file's order and the engine's.
+    auto image = decodeTga({.width = 3,
+                            .height = 1,
+                            .depth = 16,
+                            .descriptor = 0x20,
+                            .pixelData = {0x00, 0x7C, 0x1F, 0x80, 0xE0, 0x03}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::RGB16);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{0x00, 0x7C, 0x1F, 0x00, 0xE0, 0x03}));
+    auto fifteen = decodeTga({.width = 1, .height = 1, .depth = 15, .pixelData = {1, 0x80}});
+    EXPECT_EQ(fifteen->getFormat(), PixelFormat::RGB15);
+    EXPECT_EQ(pixelsOf(*fifteen), (Bytes{1, 0}));
+}
+
+TEST(TgaColourMapped, MapEntriesOfEverySizeBecomeThePalette) {
+    const Bytes indices = {0, 1, 2, 1};
+    auto wide = decodeTga({.imageType = 1,
+                           .colourMapType = 1,
+                           .colourMapLength = 3,
+                           .colourMapEntryBits = 24,
+                           .colourMap = {10, 20, 30, 40, 50, 60, 70, 80, 90},
+                           .width = 2,
+                           .height = 2,
+                           .depth = 8,
+                           .descriptor = 0x20,
+                           .pixelData = indices});
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*wide), indices);
+    const std::uint8_t* second = wide->palette()->entry(1);
+    EXPECT_EQ(Bytes(second, second + 4), (Bytes{60, 50, 40, 0}));
+
+    auto withAlpha = decodeTga({.imageType = 1,
+                                .colourMapType = 1,
+                                .colourMapLength = 1,
+                                .colourMapEntryBits = 32,
+                                .colourMap = {1, 2, 3, 4},
+                                .width = 1,
+                                .height = 1,
+                                .depth = 8,
+                                .pixelData = {0}});
+    EXPECT_EQ(Bytes(withAlpha->palette()->entry(0), withAlpha->palette()->entry(0) + 4),
+              (Bytes{3, 2, 1, 4}));
+
+    // 0x7FFF: all three fields full; 0x7C00: red only.
+    auto narrow = decodeTga({.imageType = 1,
+                             .colourMapType = 1,
+                             .colourMapLength = 2,
+                             .colourMapEntryBits = 16,
+                             .colourMap = {0xFF, 0x7F, 0x00, 0x7C},
+                             .width = 1,
+                             .height = 1,
+                             .depth = 8,
+                             .pixelData = {1}});
+    EXPECT_EQ(Bytes(narrow->palette()->entry(0), narrow->palette()->entry(0) + 4),
+              (Bytes{0xF8, 0xF8, 0xF8, 0}));
+    EXPECT_EQ(Bytes(narrow->palette()->entry(1), narrow->palette()->entry(1) + 4),
+              (Bytes{0xF8, 0, 0, 0}));
+}
+
+TEST(TgaColourMapped, MapsLongerThan256EntriesKeepTheFirst256) {
+    Bytes map;
+    for (int i = 0; i < 300; ++i)
+        test::append(map, {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i >> 8)});
+    auto image = decodeTga({.imageType = 1,
+                            .colourMapType = 1,
+                            .colourMapLength = 300,
+                            .colourMapEntryBits = 24,
+                            .colourMap = map,
+                            .width = 1,
+                            .height = 1,
+                            .depth = 8,
+                            .pixelData = {255}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{255})) << "pixels follow the whole map";
+    EXPECT_EQ(image->palette()->entry(255)[2], 255);
+    EXPECT_EQ(image->palette()->entry(255)[0], 0);
+}
+
+TEST(TgaRunLength, PacketsDecodeAcrossRows) {
+    // 3 x 2, 24-bit, bottom-up: a run of 4 spans the bottom row and the first pixel of the
+    // top row, then a raw packet of two.
+    const Bytes packets = {0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};
+    auto image =
+        decodeTga({.imageType = 10, .width = 3, .height = 2, .depth = 24, .pixelData = packets});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, /**/ 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+
+    Bytes picture;
+    for (int i = 0; i < 40 * 7; ++i)
+        test::append(picture,
+                     {std::uint8_t(i / 50), std::uint8_t(i % 3), 9, std::uint8_t(i & 0x40)});
+    auto encoded = decodeTga({.imageType = 10,
+                              .width = 40,
+                              .height = 7,
+                              .depth = 32,
+                              .descriptor = 0x20,
+                              .pixelData = tgaEncode(picture, 4)});
+    ASSERT_TRUE(encoded);
+    EXPECT_EQ(pixelsOf(*encoded), picture);
+
+    auto indexed = decodeTga({.imageType = 10,
+                              .colourMapType = 1,
+                              .colourMapLength = 2,
+                              .colourMapEntryBits = 24,
+                              .colourMap = {1, 2, 3, 4, 5, 6},
+                              .width = 4,
+                              .height = 1,
+                              .depth = 8,
+                              .pixelData = {0x82, 1, 0, 0}});
+    EXPECT_EQ(indexed->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*indexed), (Bytes{1, 1, 1, 0}));
+}
+
+TEST(TgaRunLength, OverlongAndTruncatedPacketsStayInsideTheImage) {
+    // A run of 128 into a 2 x 1 image, then more packets than pixels.
+    auto overlong = decodeTga({.imageType = 10,
+                               .width = 2,
+                               .height = 1,
+                               .depth = 16,
+                               .pixelData = {0xFF, 0x34, 0x92, 0x7F, 1, 2}});
+    ASSERT_TRUE(overlong);
+    EXPECT_EQ(pixelsOf(*overlong), (Bytes{0x34, 0x12, 0x34, 0x12}));
+    // A raw packet of 4 pixels of which one and a half are present.
+    auto cut = decodeTga({.imageType = 10,
+                          .width = 2,
+                          .height = 2,
+                          .depth = 24,
+                          .descriptor = 0x20,
+                          .pixelData = {0x03, 1, 2, 3, 4, 5}});
+    EXPECT_EQ(pixelsOf(*cut), (Bytes{1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(TgaFailures, UnsupportedLayoutsAreFormatErrors) {
+    EXPECT_THROW(decodeTga({.imageType = 3, .width = 1, .height = 1, .depth = 8, .pixelData = {0}}),
+                 io::TranslatorFormatException)
+        << "grey images";
+    EXPECT_THROW(decodeTga({.imageType = 9,
+                            .colourMapType = 1,
+                            .colourMapLength = 1,
+                            .colourMapEntryBits = 24,
+                            .colourMap = {0, 0, 0},
+                            .width = 1,
+                            .height = 1,
+                            .depth = 8}),
+                 io::TranslatorFormatException);
+    EXPECT_THROW(decodeTga({.width = 1, .height = 1, .depth = 12, .pixelData = {0, 0}}),
+                 io::TranslatorFormatException);
+    EXPECT_THROW(decodeTga({.width = 1, .height = 1, .depth = 8, .pixelData = {0}}),
+                 io::TranslatorFormatException)
+        << "8-bit pixels need a colour map";
+    EXPECT_THROW(decodeTga({.imageType = 1,
+                            .colourMapType = 1,
+                            .colourMapLength = 1,
+                            .colourMapEntryBits = 8,
+                            .colourMap = {0},
+                            .width = 1,
+                            .height = 1,
+                            .depth = 8,
+                            .pixelData = {0}}),
+                 io::TranslatorFormatException);
+    const Bytes file = tgaFile({.width = 1, .height = 1, .depth = 24, .pixelData = {1, 2, 3}});
+    EXPECT_THROW(decode(translator, Bytes(file.begin(), file.begin() + 17)),
+                 io::TranslatorFormatException);
+    EXPECT_THROW(decodeTga({.width = 65535, .height = 65535, .depth = 32}),
+                 io::TranslatorMemoryException);
+}
+
+TEST(TgaTruncation, MissingPixelsAreZero) {
+    auto image = decodeTga({.width = 2, .height = 2, .depth = 24, .pixelData = {1, 2, 3, 4}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{0, 0, 0, 0, 0, 0, /**/ 1, 2, 3, 0, 0, 0}));
+}
+
+TEST(TgaIdentity, TheWeakTestLooksAtTwoBytes) {
+    io::MemoryFile tga("\0\1\xA\0", 4);
+    io::MemoryFile text("hello", 5);
+    io::MemoryFile zeros("\0\0\0\0", 4);
+    io::MemoryFile shortFile("\0\1", 2);
+    EXPECT_TRUE(translator.identify(&tga));
+    EXPECT_TRUE(translator.identify(&zeros));
+    EXPECT_FALSE(translator.identify(&text));
+    EXPECT_FALSE(translator.identify(&shortFile));
+    EXPECT_STREQ(translator.getClassName().cString(), "Object:Translator:TranslatorTGA");
+}
+
+} // namespace
+} // namespace orvane::graphics
