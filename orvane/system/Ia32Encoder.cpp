@@ -68,6 +68,8 @@ public:
         pendingCount = 0;
     }
 
+    void finish() noexcept {}
+
     void command(const Command& c) {
         switch (c.type) {
         case Assembler::CALL_THIS:

@@ -13,8 +13,8 @@
 namespace orvane::system {
 
 // Shared by the machine-code encoders: runs a fresh Emitter (constructed from a
-// CodeWriter&, fed with command(const Command&)) over the command list once to measure
-// the code, maps exactly that much, runs it again to write the code and record the labels,
+// CodeWriter&, fed with command(const Command&), then finish()) over the command list once to
+// measure the code, maps exactly that much, runs it again to write the code and record the labels,
 // and seals the memory. The caller has checked the list.
 template <class Emitter>
 object::Pointer<Program> encodeInTwoPasses(const Assembler& assembler, Program::Machine machine) {
@@ -27,6 +27,7 @@ object::Pointer<Program> encodeInTwoPasses(const Assembler& assembler, Program::
                     out.offset()));
             emitter.command(command);
         }
+        emitter.finish();
     };
     CodeWriter measure;
     pass(measure, nullptr);

@@ -58,12 +58,40 @@ bool writesStackPointer(const Command& c) noexcept {
     }
 }
 
+// Commands that see where rsp is, or after which the code may be entered afresh: a pad
+// the encoder left below the stack must go before them.
+bool needsTrueStack(const Command& c) noexcept {
+    switch (c.type) {
+    case Assembler::PUSH:
+    case Assembler::POP:
+    case Assembler::RETURN:
+    case Assembler::LABEL:
+        return true;
+    case Assembler::MOVE_REGISTER:
+        return c.operand1 == Assembler::ESP || c.operand2 == Assembler::ESP;
+    case Assembler::MOVE_IMMEDIATE:
+    case Assembler::LOAD_ABSOLUTE:
+    case Assembler::LOAD_INDIRECT:
+    case Assembler::LOAD_INDEXED:
+        return c.operand1 == Assembler::ESP;
+    case Assembler::STORE_ABSOLUTE:
+    case Assembler::STORE_INDIRECT:
+        return c.operand2 == Assembler::ESP;
+    case Assembler::STORE_INDEXED:
+        return c.operand3 == Assembler::ESP;
+    default:
+        return false;
+    }
+}
+
 class Emitter {
 public:
     explicit Emitter(CodeWriter& out) noexcept
         : out(out) {}
 
     void command(const Command& c) {
+        if (padded && needsTrueStack(c))
+            unpad();
         switch (c.type) {
         case Assembler::CALL_THIS:
             call(c.operand1, &receiver);
@@ -120,6 +148,12 @@ public:
         }
         if (writesStackPointer(c))
             stackKnown = false;
+    }
+
+    // Code that runs off the end returns through the guard past it.
+    void finish() {
+        if (padded)
+            unpad();
     }
 
 private:
@@ -205,6 +239,13 @@ private:
         pendingCount = 0;
         moveImmediate(RAX, function);
 
+        if (stackKnown && depth % 2 == 0 && !padded) {
+            // The entry left rsp 8 bytes off 16 (the return address), and an even number
+            // of pushes keeps it there: pad, and keep the pad for the calls that follow.
+            out.bytes(0x48, 0x83); // sub rsp, 8
+            out.bytes(0xEC, 0x08);
+            padded = true;
+        }
         if (!stackKnown) {
             out.bytes(0x49, 0x89); // mov r11, rsp
             out.byte(0xE3);
@@ -214,17 +255,15 @@ private:
             out.bytes(0x41, 0x53);
             out.bytes(0xFF, 0xD0); // call rax
             out.byte(0x5C);        // pop rsp: back to where it was
-        } else if (depth % 2 == 0) {
-            // The entry left rsp 8 bytes off 16 (the return address); an even number of
-            // pushes keeps it there.
-            out.bytes(0x48, 0x83); // sub rsp, 8
-            out.bytes(0xEC, 0x08);
-            out.bytes(0xFF, 0xD0); // call rax
-            out.bytes(0x48, 0x83); // add rsp, 8
-            out.bytes(0xC4, 0x08);
         } else {
             out.bytes(0xFF, 0xD0); // call rax
         }
+    }
+
+    void unpad() {
+        out.bytes(0x48, 0x83); // add rsp, 8
+        out.bytes(0xC4, 0x08);
+        padded = false;
     }
 
     CodeWriter& out;
@@ -233,6 +272,7 @@ private:
     Word receiver = 0;
     int depth = 0;          // words pushed since the entry, less those popped
     bool stackKnown = true; // false once a command wrote ESP
+    bool padded = false;    // rsp is 8 below where the commands think it is
 };
 } // namespace
 

@@ -18,7 +18,9 @@ namespace orvane::system {
 // absolute addresses and displacements beyond 32 bits.
 //
 // rsp is 16-byte aligned at every call: the encoder counts the pushes and pops since the
-// entry (or the last return) and pads the call when their number is even. Once a command
+// entry (or the last return); when their number is even it moves rsp down 8 bytes before a
+// call and leaves it there for the calls that follow, until a command that sees the stack
+// (push, pop, return, label, any use of ESP) or the end of the code. Once a command
 // writes ESP the count means nothing, and later calls align rsp at run time instead.
 class X64Encoder {
 public:
