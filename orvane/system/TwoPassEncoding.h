@@ -21,11 +21,11 @@ object::Pointer<Program> encodeInTwoPasses(const Assembler& assembler, Program::
     const auto pass = [&assembler](CodeWriter& out, container::Array<Program::Label>* labels) {
         Emitter emitter(out);
         for (const Assembler::Command& command : assembler.getCommands()) {
+            emitter.command(command); // may emit bytes that belong before a label
             if (command.type == Assembler::LABEL && labels)
                 labels->add(Program::makeLabel(
                     assembler.getLabelNames()[static_cast<std::uint32_t>(command.operand1)],
                     out.offset()));
-            emitter.command(command);
         }
         emitter.finish();
     };

@@ -240,6 +240,29 @@ TEST_P(ProgramRun, EmptyProgramHasNoCodeAndReturnsAtOnce) {
     EXPECT_TRUE(CallLog::calls.empty());
 }
 
+TEST_P(ProgramRun, CallsLeaveEspWhereItWasAndCodeMayRunOffItsEnd) {
+    Word seen[2] = {};
+    Assembler a;
+    a.moveRegister(A::ECX, A::ESP);
+    a.storeAbsolute(&seen[0], A::ECX);
+    a.callCdecl1(recorder<1>(CallKind::CDECL, 1), 1);
+    a.callCdecl1(recorder<1>(CallKind::CDECL, 1), 2);
+    a.moveRegister(A::ECX, A::ESP);
+    a.storeAbsolute(&seen[1], A::ECX);
+    a.callCdecl1(recorder<1>(CallKind::CDECL, 1), 3);
+    a.label("tail");
+    a.callCdecl1(recorder<1>(CallKind::CDECL, 1), 4); // no return: the end returns
+    const object::Pointer<Program> program = make(a);
+    ASSERT_TRUE(program);
+    program->code()();
+    EXPECT_EQ(seen[0], seen[1]);
+    program->entryAt(program->findLabel("tail"))();
+    std::vector<Call> expected;
+    for (Word i : {1, 2, 3, 4, 4})
+        expected.push_back(Call{CallKind::CDECL, 1, {i}});
+    EXPECT_EQ(CallLog::calls, expected);
+}
+
 std::vector<Program::Machine> runnableMachines() {
     std::vector<Program::Machine> machines{Program::Machine::INTERPRETER};
     if (Program::hostMachine != Program::Machine::INTERPRETER)
