@@ -7,7 +7,7 @@ CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz sanitize tsan format clean
+.PHONY: all deps configure build run test bench fuzz sanitize tsan ia32 format clean
 
 # Suites that exercise threads; they also run under ThreadSanitizer.
 TSAN_SUITES ?= tests_foundation
@@ -45,6 +45,18 @@ tsan: deps
 	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" scripts/with-xvfb \
 		ctest --test-dir build-tsan -j $(JOBS) --output-on-failure --timeout 600 -L "^($(subst $(eval) ,|,$(TSAN_SUITES)))$$"
 
+# The machine-code tests built as 32-bit x86, so that IA-32 programs run for real: natively
+# where the kernel runs 32-bit programs, otherwise under qemu-i386's user-mode emulation.
+ia32: deps
+	@cmake -S . -B build-ia32 $(GENERATOR) -DORVANE_IA32=ON $(CMAKE_ARGS) >/dev/null
+	@cmake --build build-ia32 -j $(JOBS) --target tests_ia32
+	@if build-ia32/tests_ia32 --gtest_list_tests >/dev/null 2>&1; then \
+		build-ia32/tests_ia32; \
+	else \
+		echo "ia32: this kernel runs no 32-bit programs; emulating them"; \
+		qemu-i386 build-ia32/tests_ia32; \
+	fi
+
 bench:
 	@$(MAKE) --no-print-directory build BUILD=build-bench \
 		CMAKE_ARGS="-DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF -DORVANE_BENCH=ON $(CMAKE_ARGS)"
@@ -63,4 +75,4 @@ format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf build build-asan build-tsan build-bench build-fuzz
+	@rm -rf build build-asan build-tsan build-ia32 build-bench build-fuzz

@@ -172,7 +172,7 @@ TEST_P(ProgramRun, DisplacementsBeyond32Bits) {
     if constexpr (!wideWords)
         GTEST_SKIP() << "words have 32 bits here";
     Word cell = 0;
-    const Word far = Word(1) << 36;
+    const Word far = static_cast<Word>(std::uint64_t(1) << 36);
     Assembler a;
     a.moveImmediate(A::EAX, 0x1234);
     a.moveImmediate(A::EDX, reinterpret_cast<Word>(&cell) - far);
