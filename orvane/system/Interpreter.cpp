@@ -138,6 +138,7 @@ void storeWord(Word address, Word value) noexcept {
 // they would the machine's.
 class Stack {
 public:
+    Stack() noexcept {} // the words are left as they are: a run writes before it reads
     Word top() const noexcept { return reinterpret_cast<Word>(words + Interpreter::stackWords); }
 
     Word* slot(Word address) {

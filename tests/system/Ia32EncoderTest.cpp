@@ -113,7 +113,7 @@ TEST(Ia32Encoding, LoadsAndStores) {
 TEST(Ia32Encoding, CommandsThatEmitNothing) {
     IA32(, "");
     IA32(a.argument(1); a.setThis(OBJ); a.label("x"), "");
-    IA32(a.add(Assembler::Command(17, 1, 2, 3)); a.add(Assembler::Command(-1, 0, 0, 0));
+    IA32(a.add((Assembler::Command{17, 1, 2, 3})); a.add((Assembler::Command{-1, 0, 0, 0}));
          a.ret(), "C3");
 }
 
