@@ -39,11 +39,11 @@ Assembler::Fault::Kind Assembler::checkCommand(const Command& command, std::uint
         [[fallthrough]];
     case CALL_STANDARD:
     case CALL_CDECL:
-        if (state.pendingArguments > maximumArguments)
-            return Fault::TOO_MANY_ARGUMENTS;
         state.pendingArguments = 0;
         return Fault::NONE;
-    case ARGUMENT:
+    case ARGUMENT: // the sixth is a fault even if no call ever takes it
+        if (state.pendingArguments == maximumArguments)
+            return Fault::TOO_MANY_ARGUMENTS;
         ++state.pendingArguments;
         return Fault::NONE;
     case SET_THIS:

@@ -24,7 +24,7 @@ namespace orvane::system {
 //
 // Every adding operation checks its command in debug builds (register numbers 0..7, no
 // ESP or EBP as the register of an indirect access, no ESP as an indexed base, at most
-// five arguments pending at a call, a receiver set before a call with receiver);
+// five arguments pending at a time, a receiver set before a call with receiver);
 // assemble() checks the whole list in every build and refuses a faulty one.
 //
 // Not thread-safe: one thread fills and assembles an assembler. The programs it makes
@@ -100,7 +100,7 @@ public:
             BAD_REGISTER,         // a register number outside 0..7
             BAD_ADDRESS_REGISTER, // ESP or EBP as the address of an indirect load or store
             BAD_BASE_REGISTER,    // ESP as the base of an indexed load or store
-            TOO_MANY_ARGUMENTS,   // more than five arguments pending at a call
+            TOO_MANY_ARGUMENTS,   // a sixth argument pending
             NO_RECEIVER,          // a call with receiver before any receiver was set
             BAD_LABEL,            // a label command naming no entry of the label names
         };
