@@ -120,23 +120,28 @@ private:
         return stepped > needed ? static_cast<std::uint32_t>(stepped) : needed;
     }
 
+    // Bitwise-relocatable elements go through realloc, which often extends the block in
+    // place (or remaps its pages) instead of copying: with steps of at most 1024 elements
+    // a large array regrows often.
     void reallocate(std::uint32_t newCapacity) {
         if (std::uint64_t(newCapacity) * sizeof(T) > SIZE_MAX / 2)
             throw std::bad_alloc();
-        T* grown = static_cast<T*>(std::malloc(std::size_t(newCapacity) * sizeof(T)));
-        if (!grown)
-            throw std::bad_alloc();
+        const std::size_t bytes = std::size_t(newCapacity) * sizeof(T);
+        T* grown;
         if constexpr (bitwiseRelocatable) {
-            if (elements)
-                std::memcpy(static_cast<void*>(grown), static_cast<const void*>(storage),
-                            elements * sizeof(T));
+            grown = static_cast<T*>(std::realloc(static_cast<void*>(storage), bytes));
+            if (!grown)
+                throw std::bad_alloc();
         } else {
+            grown = static_cast<T*>(std::malloc(bytes));
+            if (!grown)
+                throw std::bad_alloc();
             for (std::uint32_t i = 0; i < elements; ++i) {
                 new (grown + i) T(std::move(storage[i]));
                 storage[i].~T();
             }
+            std::free(storage);
         }
-        std::free(storage);
         storage = grown;
         allocated = newCapacity;
     }

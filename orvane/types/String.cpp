@@ -119,45 +119,29 @@ String& String::assign(const char* text) {
     return *this;
 }
 
-void String::appendBytes(const char* text, std::uint32_t textLength) {
-    if (textLength == 0)
-        return;
-    if (!buffer) {
-        adopt(text, textLength);
-        return;
-    }
+void String::growAndAppend(const char* text, std::size_t textLength) {
     const std::uint64_t total = std::uint64_t(size) + textLength;
-    if (total >= 0x80000000u)
+    if (total >= maxLength)
         throw std::length_error("String: text longer than 2 GiB");
-    if (total < bytes) {
-        std::memmove(buffer + size, text, textLength);
-    } else {
-        const std::uint32_t capacity = capacityFor(static_cast<std::uint32_t>(total));
-        char* grown = allocate(capacity);
-        std::memcpy(grown, buffer, size);
-        // text may live in the old buffer, which is freed only after the copy.
-        std::memcpy(grown + size, text, textLength);
-        std::free(buffer);
-        buffer = grown;
-        bytes = capacity;
+    if (!buffer) {
+        adopt(text, static_cast<std::uint32_t>(textLength));
+        return;
     }
+    // realloc often extends the buffer in place, which matters because the capacity rule
+    // grows a long string by only an eighth to a quarter at a time. text may lie in the
+    // old buffer: it is found again at the same offset.
+    const std::uint32_t capacity = capacityFor(static_cast<std::uint32_t>(total));
+    const auto offset =
+        reinterpret_cast<std::uintptr_t>(text) - reinterpret_cast<std::uintptr_t>(buffer);
+    const bool ownText = offset < bytes;
+    auto* grown = static_cast<char*>(std::realloc(buffer, capacity));
+    if (!grown)
+        throw std::bad_alloc();
+    buffer = grown;
+    bytes = capacity;
+    std::memmove(buffer + size, ownText ? buffer + offset : text, textLength);
     size = static_cast<std::uint32_t>(total);
     buffer[size] = 0;
-}
-
-String& String::append(const String& other) {
-    appendBytes(other.buffer, other.size);
-    return *this;
-}
-
-String& String::append(const char* text) {
-    appendBytes(text, checkedLength(text));
-    return *this;
-}
-
-String& String::append(char c) {
-    appendBytes(&c, c ? 1 : 0);
-    return *this;
 }
 
 bool String::equals(const String& other) const noexcept {

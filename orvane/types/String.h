@@ -2,7 +2,9 @@
 
 #include "orvane/object/Object.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace orvane::types {
 
@@ -28,9 +30,20 @@ public:
 
     String& assign(const String& other);
     String& assign(const char* text);
-    String& append(const String& other);
-    String& append(const char* text);
-    String& append(char c);
+    String& append(const String& other) {
+        appendBytes(other.buffer, other.size);
+        return *this;
+    }
+    String& append(const char* text) {
+        appendBytes(text, text ? std::strlen(text) : 0);
+        return *this;
+    }
+    // A zero character is not appended.
+    String& append(char c) {
+        if (c)
+            appendBytes(&c, 1);
+        return *this;
+    }
 
     // The characters; a static empty C string when no buffer is owned, never null.
     const char* cString() const noexcept { return buffer ? buffer : ""; }
@@ -67,8 +80,25 @@ private:
            std::uint32_t rightLength);
 
     void adopt(const char* text, std::uint32_t textLength);
-    void appendBytes(const char* text, std::uint32_t textLength);
+    // Appends in place when the text fits the buffer (the common case, kept inline);
+    // otherwise growAndAppend() makes room. Text taken from this string lies before the
+    // terminator, so it never overlaps the bytes written after it.
+    void appendBytes(const char* text, std::size_t textLength) {
+        if (textLength == 0)
+            return;
+        if (textLength < bytes - size && size + textLength < maxLength) {
+            std::memcpy(buffer + size, text, textLength);
+            size += static_cast<std::uint32_t>(textLength);
+            buffer[size] = 0;
+        } else {
+            growAndAppend(text, textLength);
+        }
+    }
+    void growAndAppend(const char* text, std::size_t textLength);
     void freeBuffer() noexcept;
+
+    // Strings hold fewer characters than this.
+    static constexpr std::uint32_t maxLength = 0x80000000u;
 
     char* buffer = nullptr;
     std::uint32_t bytes = 0; // capacity of buffer, 0 when it is null

@@ -89,6 +89,9 @@ TEST(StringAssignment, SelfAndOverlappingSourcesAreSafe) {
     big.append(big.cString()); // grows while reading from the old buffer
     EXPECT_EQ(big.length(), 126u);
     EXPECT_EQ(big.capacity(), String::capacityFor(126));
+    EXPECT_EQ(big, std::string(126, 'z').c_str());
+    big.append(big); // the whole string, across another regrowth
+    EXPECT_EQ(big, std::string(252, 'z').c_str());
 }
 
 TEST(StringAppend, InPlaceUntilTheTerminatorNoLongerFits) {
