@@ -2,6 +2,7 @@
 
 #include "orvane/object/Pointer.h"
 
+#include <concepts>
 #include <cstdint>
 #include <type_traits>
 

@@ -4,6 +4,7 @@
 #include "orvane/container/KeyOrder.h"
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace orvane::container {
