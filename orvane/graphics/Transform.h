@@ -15,7 +15,13 @@ public:
     T d = 0, e = 1, f = 0;
 
     Transform() noexcept = default;
-    Transform(T a, T b, T c, T d, T e, T f) noexcept : a(a), b(b), c(c), d(d), e(e), f(f) {}
+    Transform(T a, T b, T c, T d, T e, T f) noexcept
+        : a(a)
+        , b(b)
+        , c(c)
+        , d(d)
+        , e(e)
+        , f(f) {}
     Transform(const Transform&) noexcept = default;
     Transform& operator=(const Transform& other) noexcept {
         a = other.a, b = other.b, c = other.c, d = other.d, e = other.e, f = other.f;
@@ -26,7 +32,9 @@ public:
     static Transform translation(T x, T y) noexcept { return Transform(1, 0, x, 0, 1, y); }
     static Transform scaling(T x, T y) noexcept { return Transform(x, 0, 0, 0, y, 0); }
 
-    Point<T> map(Point<T> p) const noexcept { return {a * p.x + b * p.y + c, d * p.x + e * p.y + f}; }
+    Point<T> map(Point<T> p) const noexcept {
+        return {a * p.x + b * p.y + c, d * p.x + e * p.y + f};
+    }
     Size<T> map(Size<T> s) const noexcept {
         return {a * s.width + b * s.height, d * s.width + e * s.height};
     }

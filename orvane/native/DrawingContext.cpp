@@ -25,7 +25,9 @@ DeviceContextRecord* ownedContext(DeviceContextHandle deviceContext) {
     return window && ownedWindow(window) ? deviceContext : nullptr;
 }
 
-Display* displayOf(const DeviceContextRecord& dc) { return dc.window->owner->display; }
+Display* displayOf(const DeviceContextRecord& dc) {
+    return dc.window->owner->display;
+}
 
 XPoint toPixel(FloatPoint point) {
     return XPoint{short(std::lround(point.x)), short(std::lround(point.y))};
@@ -33,20 +35,22 @@ XPoint toPixel(FloatPoint point) {
 
 void usePen(DeviceContextRecord& dc) {
     XSetForeground(displayOf(dc), dc.gc, dc.pixelOf(dc.penColour));
-    XSetLineAttributes(displayOf(dc), dc.gc, unsigned(std::max(dc.penWidth, 0)), LineSolid,
-                       CapButt, JoinMiter);
+    XSetLineAttributes(displayOf(dc), dc.gc, unsigned(std::max(dc.penWidth, 0)), LineSolid, CapButt,
+                       JoinMiter);
 }
 
 void useBrush(DeviceContextRecord& dc) {
     XSetForeground(displayOf(dc), dc.gc, dc.pixelOf(dc.brushColour));
 }
 
-bool isAxisAligned(const Xform& t) { return t.eM12 == 0 && t.eM21 == 0; }
+bool isAxisAligned(const Xform& t) {
+    return t.eM12 == 0 && t.eM21 == 0;
+}
 
 void fillPolygon(DeviceContextRecord& dc, std::vector<XPoint>& points) {
     useBrush(dc);
-    XFillPolygon(displayOf(dc), dc.window->xid, dc.gc, points.data(), int(points.size()),
-                 Complex, CoordModeOrigin);
+    XFillPolygon(displayOf(dc), dc.window->xid, dc.gc, points.data(), int(points.size()), Complex,
+                 CoordModeOrigin);
 }
 
 void outlinePolygon(DeviceContextRecord& dc, std::vector<XPoint>& points) {
@@ -57,10 +61,10 @@ void outlinePolygon(DeviceContextRecord& dc, std::vector<XPoint>& points) {
     points.pop_back();
 }
 
-std::vector<XPoint> mapCorners(const DeviceContextRecord& dc, float left, float top,
-                               float right, float bottom) {
-    return {toPixel(dc.map(left, top)), toPixel(dc.map(right, top)),
-            toPixel(dc.map(right, bottom)), toPixel(dc.map(left, bottom))};
+std::vector<XPoint> mapCorners(const DeviceContextRecord& dc, float left, float top, float right,
+                               float bottom) {
+    return {toPixel(dc.map(left, top)), toPixel(dc.map(right, top)), toPixel(dc.map(right, bottom)),
+            toPixel(dc.map(left, bottom))};
 }
 
 // Right and bottom edges lie outside a rectangle, so an axis-aligned one covers the
@@ -107,9 +111,9 @@ DeviceContextHandle beginPaint(WindowHandle handle, PaintStruct& paint) {
     {
         std::lock_guard guard(window->owner->lock);
         Rect area = window->invalidWhole || !window->invalid ? client : window->invalidArea;
-        paint.paint = Rect{std::max(area.left, 0), std::max(area.top, 0),
-                           std::min(area.right, client.right),
-                           std::min(area.bottom, client.bottom)};
+        paint.paint =
+            Rect{std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, client.right),
+                 std::min(area.bottom, client.bottom)};
         paint.erase = window->erase;
     }
     validate(*window);
@@ -123,7 +127,9 @@ DeviceContextHandle beginPaint(WindowHandle handle, PaintStruct& paint) {
     return ownedWindow(handle) ? paint.deviceContext : nullptr;
 }
 
-bool endPaint(WindowHandle handle, const PaintStruct&) { return ownedWindow(handle) != nullptr; }
+bool endPaint(WindowHandle handle, const PaintStruct&) {
+    return ownedWindow(handle) != nullptr;
+}
 
 bool selectPen(DeviceContextHandle deviceContext, std::uint32_t colour, int width) {
     DeviceContextRecord* dc = ownedContext(deviceContext);
@@ -158,7 +164,9 @@ bool getWorldTransform(DeviceContextHandle deviceContext, Xform& transform) {
     return true;
 }
 
-bool hasPalette(DeviceContextHandle) { return false; }
+bool hasPalette(DeviceContextHandle) {
+    return false;
+}
 
 bool moveTo(DeviceContextHandle deviceContext, float x, float y) {
     DeviceContextRecord* dc = ownedContext(deviceContext);

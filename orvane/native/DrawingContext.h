@@ -59,8 +59,7 @@ bool hasPalette(DeviceContextHandle deviceContext);
 // position, which moveTo sets.
 bool moveTo(DeviceContextHandle deviceContext, float x, float y);
 bool lineTo(DeviceContextHandle deviceContext, float x, float y);
-bool rectangle(DeviceContextHandle deviceContext, float left, float top, float right,
-               float bottom);
+bool rectangle(DeviceContextHandle deviceContext, float left, float top, float right, float bottom);
 bool fillRectangle(DeviceContextHandle deviceContext, float left, float top, float right,
                    float bottom);
 bool polygon(DeviceContextHandle deviceContext, const FloatPoint* points, int count);

@@ -53,8 +53,8 @@ std::uint32_t keyState(unsigned state) {
     return flags;
 }
 
-void push(ThreadState& state, WindowRecord* window, std::uint32_t message,
-          std::uintptr_t wParam, std::intptr_t lParam, std::uint32_t character = 0) {
+void push(ThreadState& state, WindowRecord* window, std::uint32_t message, std::uintptr_t wParam,
+          std::intptr_t lParam, std::uint32_t character = 0) {
     state.input.push_back(NativeMessage{window, message, wParam, lParam, character});
 }
 
@@ -150,8 +150,8 @@ void buttonReleased(ThreadState& state, WindowRecord* window, const XButtonEvent
 
 // Consecutive moves over one window that nobody has looked at yet collapse into the last.
 void pointerMoved(ThreadState& state, WindowRecord* window, const XMotionEvent& event) {
-    NativeMessage move{window, WM_MOUSEMOVE, keyState(event.state),
-                       makeLParam(event.x, event.y), 0};
+    NativeMessage move{window, WM_MOUSEMOVE, keyState(event.state), makeLParam(event.x, event.y),
+                       0};
     if (!state.input.empty() && state.input.back().window == window &&
         state.input.back().message == WM_MOUSEMOVE)
         state.input.back() = move;
@@ -169,8 +169,7 @@ void pointerLeft(ThreadState& state, WindowRecord* window) {
 void focusChanged(ThreadState& state, WindowRecord* window, const XFocusChangeEvent& event) {
     bool ownsFocus = event.detail != NotifyInferior && event.detail != NotifyPointerRoot &&
                      event.detail != NotifyDetailNone;
-    if (window->isChild() || !ownsFocus || event.mode == NotifyGrab ||
-        event.mode == NotifyUngrab)
+    if (window->isChild() || !ownsFocus || event.mode == NotifyGrab || event.mode == NotifyUngrab)
         return;
     bool active = event.type == FocusIn;
     if (active == window->active)
@@ -187,8 +186,8 @@ void configured(ThreadState& state, WindowRecord* window, const XConfigureEvent&
     // relative to the (possibly reparented) parent.
     if (!event.send_event) {
         Window child;
-        XTranslateCoordinates(state.display, window->xid, DefaultRootWindow(state.display), 0,
-                              0, &x, &y, &child);
+        XTranslateCoordinates(state.display, window->xid, DefaultRootWindow(state.display), 0, 0,
+                              &x, &y, &child);
     }
     reportGeometry(*window, x, y, event.width, event.height, Delivery::queue);
 }

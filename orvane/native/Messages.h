@@ -139,9 +139,15 @@ constexpr std::intptr_t makeLParam(int low, int high) noexcept {
 constexpr std::uintptr_t makeWParam(int low, int high) noexcept {
     return std::uintptr_t(std::uint32_t(makeLParam(low, high)));
 }
-constexpr int lowWord(std::uintptr_t value) noexcept { return std::uint16_t(value); }
-constexpr int highWord(std::uintptr_t value) noexcept { return std::uint16_t(value >> 16); }
-constexpr int signedLowWord(std::uintptr_t value) noexcept { return std::int16_t(value); }
+constexpr int lowWord(std::uintptr_t value) noexcept {
+    return std::uint16_t(value);
+}
+constexpr int highWord(std::uintptr_t value) noexcept {
+    return std::uint16_t(value >> 16);
+}
+constexpr int signedLowWord(std::uintptr_t value) noexcept {
+    return std::int16_t(value);
+}
 constexpr int signedHighWord(std::uintptr_t value) noexcept {
     return std::int16_t(value >> 16);
 }

@@ -140,9 +140,13 @@ bool retrieve(NativeMessage& message, bool remove, bool wait) {
 
 } // namespace
 
-ThreadState::ThreadState(std::uint32_t threadId) : threadId(threadId), wakeFd(makeWakeFd()) {}
+ThreadState::ThreadState(std::uint32_t threadId)
+    : threadId(threadId)
+    , wakeFd(makeWakeFd()) {}
 
-ThreadState::~ThreadState() { close(wakeFd); }
+ThreadState::~ThreadState() {
+    close(wakeFd);
+}
 
 void ThreadState::wake() const noexcept {
     std::uint64_t one = 1;
@@ -163,9 +167,13 @@ ThreadState& currentThreadState() {
     return *slot.state;
 }
 
-ThreadState* existingThreadState() noexcept { return slot.state.get(); }
+ThreadState* existingThreadState() noexcept {
+    return slot.state.get();
+}
 
-std::uint32_t currentThreadId() noexcept { return static_cast<std::uint32_t>(gettid()); }
+std::uint32_t currentThreadId() noexcept {
+    return static_cast<std::uint32_t>(gettid());
+}
 
 void touchThreadQueue() {
     ThreadState& state = currentThreadState();

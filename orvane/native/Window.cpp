@@ -57,10 +57,10 @@ void unregisterWindow(WindowRecord* window) {
     windowRegistry().live.erase(&window->dc);
 }
 
-constexpr long topLevelEvents = ExposureMask | StructureNotifyMask | KeyPressMask |
-                                KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                                PointerMotionMask | EnterWindowMask | LeaveWindowMask |
-                                FocusChangeMask | KeymapStateMask;
+constexpr long topLevelEvents = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
+                                ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                                KeymapStateMask;
 // Keys are not selected on child windows: they travel up to the top-level window, which
 // hands them to its focus view, as keyboard focus does elsewhere.
 constexpr long childEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask |
@@ -133,8 +133,8 @@ bool createXWindow(ThreadState& state, const WindowCreation& creation, WindowRec
     unsigned width = unsigned(std::max(creation.width, 1));
     unsigned height = unsigned(std::max(creation.height, 1));
     takeProtocolError();
-    window.xid = XCreateWindow(display, parentId, x, y, width, height, 0, setup.depth,
-                               InputOutput, setup.visual, mask, &attributes);
+    window.xid = XCreateWindow(display, parentId, x, y, width, height, 0, setup.depth, InputOutput,
+                               setup.visual, mask, &attributes);
     window.colormap = setup.colormap;
     XSync(display, False);
     if (int error = takeProtocolError()) {
@@ -204,8 +204,7 @@ void collectSubtree(WindowRecord* window, std::vector<WindowRecord*>& into) {
 }
 
 void detachFromParent(WindowRecord* window) {
-    auto& siblings =
-        window->parent ? window->parent->children : window->owner->topLevelWindows;
+    auto& siblings = window->parent ? window->parent->children : window->owner->topLevelWindows;
     std::erase(siblings, window);
 }
 
@@ -278,8 +277,7 @@ WindowRecord* liveDeviceContextWindow(DeviceContextHandle deviceContext) noexcep
     return windowRegistry().live.contains(deviceContext) ? deviceContext->window : nullptr;
 }
 
-void reportGeometry(WindowRecord& window, int x, int y, int width, int height,
-                    Delivery delivery) {
+void reportGeometry(WindowRecord& window, int x, int y, int width, int height, Delivery delivery) {
     WindowHandle handle = &window;
     bool sized = width != window.width || height != window.height;
     bool moved = x != window.x || y != window.y;
@@ -336,13 +334,14 @@ bool registerClass(const WindowClass& windowClass) {
     if (slot)
         return false;
     int words = int((windowClass.extraBytes + sizeof(std::intptr_t) - 1) / sizeof(std::intptr_t));
-    slot = std::make_unique<ClassRecord>(ClassRecord{windowClass.name, windowClass.style,
-                                                     windowClass.procedure, words,
-                                                     windowClass.background});
+    slot = std::make_unique<ClassRecord>(ClassRecord{
+        windowClass.name, windowClass.style, windowClass.procedure, words, windowClass.background});
     return true;
 }
 
-bool isClassRegistered(const char* name) { return findClass(name) != nullptr; }
+bool isClassRegistered(const char* name) {
+    return findClass(name) != nullptr;
+}
 
 WindowHandle createWindow(const WindowCreation& creation) {
     const ClassRecord* windowClass = findClass(creation.className);
@@ -382,9 +381,10 @@ WindowHandle createWindow(const WindowCreation& creation) {
     registerWindow(record);
     setLastError("");
 
-    CreateStruct created{creation.createParameter, record->parent, creation.x, creation.y,
-                         creation.width, creation.height, creation.style,
-                         record->title.c_str(), windowClass->name.c_str()};
+    CreateStruct created{
+        creation.createParameter, record->parent,  creation.x,     creation.y,
+        creation.width,           creation.height, creation.style, record->title.c_str(),
+        windowClass->name.c_str()};
     if (record->procedure(handle, WM_CREATE, 0, reinterpret_cast<std::intptr_t>(&created)) == -1) {
         destroyWindow(handle);
         setLastError("the window procedure refused WM_CREATE");
@@ -442,7 +442,9 @@ void abandonWindows(ThreadState& state) {
         freeSubtree(state, state.topLevelWindows.back());
 }
 
-bool isWindow(WindowHandle window) { return liveWindow(window) != nullptr; }
+bool isWindow(WindowHandle window) {
+    return liveWindow(window) != nullptr;
+}
 
 WindowHandle getParent(WindowHandle handle) {
     WindowRecord* window = ownedWindow(handle);
@@ -622,8 +624,8 @@ bool clientToScreen(WindowHandle handle, Point& point) {
         return false;
     Display* display = window->owner->display;
     Window child;
-    return XTranslateCoordinates(display, window->xid, DefaultRootWindow(display), point.x,
-                                 point.y, &point.x, &point.y, &child);
+    return XTranslateCoordinates(display, window->xid, DefaultRootWindow(display), point.x, point.y,
+                                 &point.x, &point.y, &child);
 }
 
 bool invalidateRect(WindowHandle handle, const Rect* rect, bool erase) {

@@ -122,8 +122,8 @@ bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wPar
 // What a window does with a message its procedure leaves alone: WM_PAINT validates,
 // WM_ERASEBKGND paints the class background, WM_CLOSE destroys the window,
 // WM_GETMINMAXINFO and everything else answer 0.
-std::intptr_t defaultProcedure(WindowHandle window, std::uint32_t message,
-                               std::uintptr_t wParam, std::intptr_t lParam);
+std::intptr_t defaultProcedure(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam);
 
 // Subclassing: installs a new procedure and answers the one it replaces (null for an
 // unknown window). The replaced procedure is usually called for what the new one leaves.

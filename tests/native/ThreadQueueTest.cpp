@@ -1,5 +1,5 @@
-#include "orvane/native/Messages.h"
 #include "orvane/native/ThreadQueue.h"
+#include "orvane/native/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +40,8 @@ TEST(ThreadQueue, PostsNeedAQueueAndArriveInOrder) {
     ASSERT_TRUE(postThreadMessage(id, WM_QUIT, 0, 0));
     posted.set_value();
     receiver.join();
-    EXPECT_EQ(received, (std::vector<std::uint32_t>{WM_USER, WM_USER + 1, WM_USER + 2,
-                                                    WM_USER + 3, WM_USER + 4}));
+    EXPECT_EQ(received, (std::vector<std::uint32_t>{WM_USER, WM_USER + 1, WM_USER + 2, WM_USER + 3,
+                                                    WM_USER + 4}));
     EXPECT_FALSE(postThreadMessage(id, WM_USER, 0, 0)) << "the queue ends with its thread";
 }
 

@@ -28,8 +28,8 @@ std::vector<Logged> logged;
 void* createParameterSeen = nullptr;
 MinMaxInfo limitsToGive{{120, 80}, {300, 250}};
 
-std::intptr_t recordingProcedure(WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t recordingProcedure(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) {
     logged.push_back({window, message, wParam, lParam});
     if (message == WM_CREATE)
         createParameterSeen = reinterpret_cast<CreateStruct*>(lParam)->createParameter;
@@ -74,7 +74,9 @@ std::vector<Logged> messagesOf(std::uint32_t code) {
     return found;
 }
 
-bool sawMessage(std::uint32_t code) { return !messagesOf(code).empty(); }
+bool sawMessage(std::uint32_t code) {
+    return !messagesOf(code).empty();
+}
 
 class NativeWindow : public ::testing::Test {
 protected:
@@ -255,7 +257,7 @@ TEST_F(NativeWindow, DrawingGoesThroughBrushPenAndTransform) {
     ASSERT_NE(dc, nullptr);
     EXPECT_EQ(windowOfDC(dc), window);
     EXPECT_FALSE(hasPalette(dc));
-    selectBrush(dc, 0x0000FF); // red
+    selectBrush(dc, 0x0000FF);  // red
     selectPen(dc, 0xFF0000, 1); // blue
     Xform scaleAndMove{2, 0, 0, 2, 10, 10};
     setWorldTransform(dc, scaleAndMove);
@@ -361,7 +363,8 @@ TEST_F(NativeInput, HeldKeyRepeatsWithBit30AndTypesCharacters) {
     ASSERT_TRUE(test::waitFor(
         [] {
             auto downs = messagesOf(WM_KEYDOWN);
-            return !downs.empty() && downs.back().wParam == VK_SHIFT;
+            return std::any_of(downs.begin(), downs.end(),
+                               [](const Logged& m) { return m.wParam == VK_SHIFT; });
         },
         pump));
     EXPECT_TRUE(isKeyDown(VK_SHIFT));
@@ -388,8 +391,8 @@ TEST_F(NativeInput, HeldKeyRepeatsWithBit30AndTypesCharacters) {
     EXPECT_FALSE(isKeyDown('A'));
 
     input.focus(PointerRoot);
-    EXPECT_TRUE(test::waitFor([] { return messagesOf(WM_ACTIVATE).back().wParam == WA_INACTIVE; },
-                              pump));
+    EXPECT_TRUE(
+        test::waitFor([] { return messagesOf(WM_ACTIVATE).back().wParam == WA_INACTIVE; }, pump));
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace orvane::test {
 
@@ -49,7 +50,8 @@ private:
 
 class XInput {
 public:
-    XInput() : display(XOpenDisplay(nullptr)) {}
+    XInput()
+        : display(XOpenDisplay(nullptr)) {}
     ~XInput() {
         if (display) {
             releaseEverything();
@@ -75,8 +77,11 @@ public:
         button(number, false);
     }
     void key(KeySym symbol, bool down) {
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, symbol), down, CurrentTime);
+        KeyCode code = XKeysymToKeycode(display, symbol);
+        XTestFakeKeyEvent(display, code, down, CurrentTime);
         XSync(display, False);
+        if (down)
+            held.push_back(code);
     }
     void focus(std::uint64_t window) {
         XSetInputFocus(display, Window(window), RevertToPointerRoot, CurrentTime);
@@ -104,13 +109,17 @@ public:
     }
 
 private:
+    // A test that stops half-way must not leave keys or buttons down for the next one.
     void releaseEverything() {
+        for (KeyCode code : held)
+            XTestFakeKeyEvent(display, code, False, CurrentTime);
         for (unsigned number = 1; number <= 5; ++number)
             XTestFakeButtonEvent(display, number, False, CurrentTime);
         XSync(display, False);
     }
 
     Display* display;
+    std::vector<KeyCode> held;
 };
 
 // Calls step until done answers true or the time runs out; answers done().
