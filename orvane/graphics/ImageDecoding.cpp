@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <new>
 
 namespace orvane::graphics {
@@ -69,6 +70,64 @@ void copyRgb15(std::uint8_t* out, const std::uint8_t* in, std::size_t count) noe
         out[2 * i] = in[2 * i];
         out[2 * i + 1] = in[2 * i + 1] & 0x7F;
     }
+}
+
+namespace {
+
+// Reads up to count bytes, as many calls as it takes; answers how many came.
+std::size_t readFully(io::InputStream* stream, std::uint8_t* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const int got =
+            stream->read(buffer + done, int(std::min<std::size_t>(count - done, INT_MAX)));
+        if (got <= 0)
+            break;
+        done += std::size_t(got);
+    }
+    return done;
+}
+
+// Bottom-up rows go through a buffer small enough to stay in the cache, a few rows at a
+// time, each then copied to its place: one pass over the image instead of a read
+// followed by a flip.
+void readBottomUp(io::InputStream* stream, std::uint8_t* pixels, std::size_t rowBytes,
+                  std::size_t rows) {
+    constexpr std::size_t bufferBytes = 256 << 10;
+    const std::size_t rowsAtOnce = std::max<std::size_t>(1, bufferBytes / rowBytes);
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[rowsAtOnce * rowBytes]);
+    for (std::size_t first = 0; first < rows; first += rowsAtOnce) {
+        const std::size_t count = std::min(rowsAtOnce, rows - first);
+        const std::size_t got = readFully(stream, buffer.get(), count * rowBytes);
+        for (std::size_t i = 0; i < got / rowBytes; ++i)
+            std::memcpy(pixels + (rows - 1 - first - i) * rowBytes, buffer.get() + i * rowBytes,
+                        rowBytes);
+        if (got < count * rowBytes) {
+            const std::size_t partial = got % rowBytes;
+            std::memcpy(pixels + (rows - 1 - first - got / rowBytes) * rowBytes,
+                        buffer.get() + got - partial, partial);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+bool readPackedRows(io::InputStream* stream, Image& image, std::int64_t available, bool bottomUp) {
+    const std::int64_t bytes = image.pixelBytes();
+    if (bytes == 0 || available < bytes)
+        return false;
+    auto* pixels = static_cast<std::uint8_t*>(image.lock());
+    if (bottomUp)
+        readBottomUp(stream, pixels, std::size_t(image.getRowBytes()),
+                     std::size_t(image.getHeight()));
+    else
+        readFully(stream, pixels, std::size_t(bytes));
+    if (image.getFormat() == PixelFormat::RGB15 || image.getFormat() == PixelFormat::RGB16) {
+        for (std::int64_t i = 1; i < bytes; i += 2)
+            pixels[i] &= 0x7F;
+    }
+    image.unlock();
+    return true;
 }
 
 } // namespace orvane::graphics

@@ -58,6 +58,14 @@ inline std::uint32_t readLittle32(const std::uint8_t* p) noexcept {
            (std::uint32_t(p[3]) << 24);
 }
 
+// Reads all of an image's pixels straight into its pixel memory, for files that store rows
+// exactly as the image keeps them (packed, unconverted): one read, then the rows turned
+// over when the file stores them bottom-up, and bit 15 cleared for the 16-bit formats.
+// Answers false, having read nothing, when fewer than all the pixel bytes are available;
+// callers then decode what there is row by row, so that a short file costs work in
+// proportion to its data rather than to the size it claims.
+bool readPackedRows(io::InputStream* stream, Image& image, std::int64_t available, bool bottomUp);
+
 // Copies count 16-bit pixels, clearing bit 15 (see the 16-bit channel order in
 // PixelFormat.h).
 void copyRgb15(std::uint8_t* out, const std::uint8_t* in, std::size_t count) noexcept;

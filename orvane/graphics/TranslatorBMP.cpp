@@ -265,6 +265,11 @@ Image* TranslatorBMP::translate(io::InputStream* stream, int length) {
     std::int64_t paletteEntries = 0;
     if (header.bitCount <= 8)
         paletteEntries = header.coloursUsed ? header.coloursUsed : 1 << header.bitCount;
+    // Writers that store fewer colours than the bit count allows while leaving the count
+    // at 0 are common: the palette ends where the pixel data begins.
+    if (dataOffset >= consumed)
+        paletteEntries =
+            std::min(paletteEntries, (dataOffset - consumed) / header.paletteEntryBytes);
     const std::int64_t paletteBytes = paletteEntries * header.paletteEntryBytes;
     if (paletteBytes > total - consumed)
         throw io::TranslatorFormatException();
@@ -286,6 +291,9 @@ Image* TranslatorBMP::translate(io::InputStream* stream, int length) {
     } else {
         const int storedBits = header.bitCount == 15 ? 16 : header.bitCount;
         const std::int64_t stride = (header.width * storedBits + 31) / 32 * 4;
+        if (storedBits >= 8 && stride == image->getRowBytes() &&
+            readPackedRows(stream, *image, available, !header.topDown))
+            return image.release();
         const DataBlock data = readBlock(stream, std::min(stride * header.height, available));
         decodeUncompressed(*image, header, stride, data);
     }

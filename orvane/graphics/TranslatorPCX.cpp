@@ -71,29 +71,35 @@ public:
     const std::uint8_t* next() {
         if (exhausted() || line.empty())
             return nullptr;
-        std::size_t filled = 0;
-        while (filled < line.size()) {
-            if (pending > 0) {
-                const std::size_t k = std::min<std::size_t>(pending, line.size() - filled);
-                std::memset(line.data() + filled, pendingValue, k);
-                filled += k;
-                pending -= int(k);
+        std::uint8_t* out = line.data();
+        const std::size_t size = line.size();
+        std::size_t filled = std::min<std::size_t>(pending, size);
+        std::memset(out, pendingValue, filled);
+        pending -= int(filled);
+        const std::uint8_t* in = data.begin();
+        while (filled < size && at < data.size) {
+            const std::uint8_t d = in[at];
+            if (d <= 192) {
+                out[filled++] = d;
+                ++at;
                 continue;
             }
-            if (at >= data.size)
-                break;
-            const std::uint8_t d = data.bytes[at++];
-            if (d <= 192) {
-                line[filled++] = d;
-            } else if (at < data.size) {
-                pending = d & 0x3F;
-                pendingValue = data.bytes[at++];
-            } else {
+            if (at + 1 >= data.size) { // a run count without its value
+                at = data.size;
                 break;
             }
+            const std::size_t count = d & 0x3F;
+            const std::uint8_t value = in[at + 1];
+            at += 2;
+            const std::size_t k = std::min(count, size - filled);
+            for (std::size_t i = 0; i < k; ++i)
+                out[filled + i] = value;
+            filled += k;
+            pending = int(count - k);
+            pendingValue = value;
         }
-        std::memset(line.data() + filled, 0, line.size() - filled);
-        return line.data();
+        std::memset(out + filled, 0, size - filled);
+        return out;
     }
 
 private:

@@ -180,12 +180,13 @@ Image* TranslatorTGA::translate(io::InputStream* stream, int length) {
     // Each pixel of the image takes pixelBytes in the file, whatever the image's format.
     const std::int64_t pixelData = header.width * header.height * header.pixelBytes;
     const std::int64_t available = std::max<std::int64_t>(total - consumed, 0);
-    PixelSink sink(*image, header);
     if (header.imageType == 10) {
         const DataBlock data = readBlock(stream, std::min(available, MAXIMUM_IMAGE_BYTES));
+        PixelSink sink(*image, header);
         decodeRunLength(data, sink, header.pixelBytes);
-    } else {
+    } else if (!readPackedRows(stream, *image, available, !header.topDown)) {
         const DataBlock data = readBlock(stream, std::min(available, pixelData));
+        PixelSink sink(*image, header);
         sink.append(data.begin(), data.size - data.size % std::size_t(header.pixelBytes));
     }
     return image.release();

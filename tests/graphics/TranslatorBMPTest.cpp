@@ -108,6 +108,16 @@ TEST(BmpPalette, KeepsTheFirst256OfALongerTable) {
     EXPECT_EQ(image->palette()->entry(255)[3], 0);
 }
 
+TEST(BmpPalette, EndsWhereThePixelDataBegins) {
+    // 8 bits and no colour count claim 256 entries; the file stores 3 before its pixels.
+    auto image = decodeBmp(
+        {.width = 2, .height = 1, .bits = 8, .palette = greys(3), .pixelData = {2, 1, 0, 0}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{2, 1}));
+    EXPECT_EQ(image->palette()->entry(2)[0], 2);
+    EXPECT_EQ(image->palette()->entry(3)[0], 0) << "entries not stored stay zero";
+}
+
 TEST(BmpHeaders, ShortAndCoreHeadersAreReadByTheirOwnLayout) {
     auto core = decodeBmp({.width = 2,
                            .height = 2,
@@ -209,10 +219,13 @@ TEST(BmpFailures, MalformedHeadersAreFormatErrors) {
     EXPECT_THROW(decodeBmp({.width = -1, .height = 1, .bits = 24}), io::TranslatorFormatException);
     EXPECT_THROW(decodeBmp({.width = 1, .height = 1, .bits = 24, .infoSize = 13}),
                  io::TranslatorFormatException);
-    EXPECT_THROW(
-        decodeBmp(
-            {.width = 1, .height = 1, .bits = 8, .coloursUsed = 0x40000000, .palette = greys(2)}),
-        io::TranslatorFormatException)
+    EXPECT_THROW(decodeBmp({.width = 1,
+                            .height = 1,
+                            .bits = 8,
+                            .coloursUsed = 0x40000000,
+                            .palette = greys(2),
+                            .dataOffset = 0}),
+                 io::TranslatorFormatException)
         << "a palette larger than the file";
 
     Bytes file = bmpFile({.width = 1, .height = 1, .bits = 24, .pixelData = {1, 2, 3, 0}});

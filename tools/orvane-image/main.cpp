@@ -1,0 +1,5 @@
+#include "tools/orvane-image/ImageTool.h"
+
+int main(int argc, char** argv) {
+    return orvane::tools::runImageTool(argc, argv, stdout, stderr);
+}
