@@ -36,6 +36,24 @@ TEST(TgaTrueColour, BottomUpFilesAreTurnedAndTopDownOnesKept) {
     EXPECT_EQ(pixelsOf(*alpha), (Bytes{1, 2, 3, 4})) << "the ID field is skipped";
 }
 
+TEST(TgaTrueColour, LargeBottomUpFilesAreTurnedInChunks) {
+    // Rows of 4 KiB: several chunks of rows and a short last one.
+    constexpr int width = 1024, height = 130;
+    Bytes stored;
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x)
+            test::append(stored, {std::uint8_t(row), std::uint8_t(x), std::uint8_t(x >> 8), 7});
+    auto image = decodeTga({.width = width, .height = height, .depth = 32, .pixelData = stored});
+    ASSERT_TRUE(image);
+    const Bytes pixels = pixelsOf(*image);
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = std::size_t(y) * width * 4;
+        ASSERT_EQ(pixels[row], height - 1 - y) << "row " << y;
+        ASSERT_EQ(pixels[row + 4 * 1000 + 1], std::uint8_t(1000)) << "row " << y;
+        ASSERT_EQ(pixels[row + 4 * 1000 + 2], 1000 >> 8) << "row " << y;
+    }
+}
+
 TEST(TgaTrueColour, SixteenBitPixelsKeepBlueLowAndLoseBitFifteen) {
     // 31744 has only bits 10-14 set: red, in the file's order and the engine's.
     auto image = decodeTga({.width = 3,
