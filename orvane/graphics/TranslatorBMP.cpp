@@ -145,7 +145,9 @@ public:
         , width(header.width)
         , order{header.height, header.topDown}
         , data(data)
-        , fourBit(header.bitCount == 4) {}
+        , fourBit(header.bitCount == 4) {
+        moveToRow(0);
+    }
 
     ~RunLengthDecoder() { image.unlock(); }
 
@@ -162,7 +164,7 @@ public:
             switch (value) {
             case 0: // end of line
                 x = 0;
-                ++row;
+                moveToRow(row + 1);
                 break;
             case 1: // end of bitmap
                 return;
@@ -170,7 +172,7 @@ public:
                 if (at + 2 > data.size)
                     return;
                 advance(data.bytes[at]);
-                row += data.bytes[at + 1];
+                moveToRow(row + data.bytes[at + 1]);
                 at += 2;
                 break;
             default: // absolute run of `value` pixels, padded to 16 bits
@@ -181,14 +183,18 @@ public:
     }
 
 private:
+    void moveToRow(std::int64_t fileRow) {
+        row = fileRow;
+        rowPixels = row < order.rows ? pixels + order.imageRow(row) * rowBytes : nullptr;
+    }
+
     void put(std::int64_t count, const std::uint8_t* source, std::uint8_t fill) {
-        if (row < order.rows && x < width) {
+        if (rowPixels && x < width) {
             const std::int64_t k = std::min(count, width - x);
-            std::uint8_t* out = pixels + order.imageRow(row) * rowBytes + x;
             if (source)
-                std::memcpy(out, source, std::size_t(k));
+                std::memcpy(rowPixels + x, source, std::size_t(k));
             else
-                std::memset(out, fill, std::size_t(k));
+                std::memset(rowPixels + x, fill, std::size_t(k));
         }
         advance(count);
     }
@@ -229,7 +235,8 @@ private:
     const DataBlock& data;
     bool fourBit;
     std::int64_t x = 0;
-    std::int64_t row = 0; // counted in file order from the first stored row
+    std::int64_t row = 0;              // counted in file order from the first stored row
+    std::uint8_t* rowPixels = nullptr; // that row in the image, null once past the last
 };
 
 void readPalette(io::InputStream* stream, Image& image, const Header& header,
