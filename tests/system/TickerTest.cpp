@@ -1,0 +1,171 @@
+#include "orvane/system/Ticker.h"
+#include "orvane/object/Exception.h"
+#include "orvane/system/Thread.h"
+#include "tests/support/Eventually.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace orvane::system {
+namespace {
+
+using namespace std::chrono_literals;
+using test::countProcessEntries;
+using test::eventually;
+
+// Counts its ticks and the threads they came from; an optional action runs in each tick.
+class CountingTicker : public Ticker {
+public:
+    explicit CountingTicker(std::function<void(CountingTicker&)> action = {})
+        : action(std::move(action)) {}
+    ~CountingTicker() override { stop(); }
+
+    int ticks() const { return count.load(); }
+    bool tickedOnCaller() const { return onCaller.load(); }
+
+protected:
+    void tick() override {
+        if (Thread::current()->getId() == callerId)
+            onCaller = true;
+        ++count;
+        if (action)
+            action(*this);
+    }
+
+private:
+    std::function<void(CountingTicker&)> action;
+    const std::uint32_t callerId = Thread::current()->getId();
+    std::atomic<int> count{0};
+    std::atomic<bool> onCaller{false};
+};
+
+// Waits a fixed time and answers the ticks counted in it.
+int ticksDuring(const CountingTicker& ticker, std::chrono::milliseconds span) {
+    const int before = ticker.ticks();
+    std::this_thread::sleep_for(span);
+    return ticker.ticks() - before;
+}
+
+TEST(TickerTicking, FirstTickComesAtOnceThenOnePerPeriod) {
+    CountingTicker ticker;
+    ticker.setPeriod(20);
+    EXPECT_EQ(ticker.getPeriod(), 20);
+    EXPECT_FALSE(ticker.isRunning());
+    // Only stored before start(): no thread, no ticks.
+    EXPECT_EQ(ticksDuring(ticker, 60ms), 0);
+
+    // The first tick does not wait for the period: a minute would outlast the deadline.
+    ticker.setPeriod(60000);
+    ASSERT_TRUE(ticker.start());
+    EXPECT_TRUE(ticker.isRunning());
+    EXPECT_TRUE(eventually([&] { return ticker.ticks() == 1; }, 10s));
+    ticker.stop();
+    ASSERT_TRUE(ticker.start());
+    EXPECT_TRUE(eventually([&] { return ticker.ticks() == 2; }, 10s));
+
+    // Fifty a second at 20 ms; bounds wide enough for a loaded machine.
+    ticker.setPeriod(20);
+    const int inOneSecond = ticksDuring(ticker, 1000ms);
+    EXPECT_GE(inOneSecond, 10);
+    EXPECT_LE(inOneSecond, 60);
+    EXPECT_FALSE(ticker.tickedOnCaller());
+}
+
+TEST(TickerTicking, SlowTicksAreNotMadeUp) {
+    // Each tick takes five periods; catching up would tick back to back afterwards.
+    CountingTicker ticker([](CountingTicker&) { std::this_thread::sleep_for(50ms); });
+    ticker.setPeriod(10);
+    ASSERT_TRUE(ticker.start());
+    const int ticks = ticksDuring(ticker, 1000ms);
+    EXPECT_GE(ticks, 2);
+    EXPECT_LE(ticks, 25); // a hundred periods passed
+}
+
+TEST(TickerControl, PauseStopsTicksAndStartResumes) {
+    CountingTicker ticker;
+    ticker.setPeriod(5);
+    ASSERT_TRUE(ticker.start());
+    ASSERT_TRUE(eventually([&] { return ticker.ticks() >= 3; }));
+    const std::uint32_t registered = Thread::registeredCount();
+
+    EXPECT_TRUE(ticker.pause());
+    EXPECT_FALSE(ticker.isRunning());
+    std::this_thread::sleep_for(20ms); // a tick already under way may still finish
+    EXPECT_EQ(ticksDuring(ticker, 100ms), 0);
+    ticker.setPeriod(5); // paused: stored only
+    EXPECT_EQ(ticksDuring(ticker, 50ms), 0);
+    EXPECT_EQ(Thread::registeredCount(), registered); // the thread stays
+
+    ASSERT_TRUE(ticker.start());
+    const int resumedAt = ticker.ticks();
+    EXPECT_TRUE(eventually([&] { return ticker.ticks() >= resumedAt + 3; }));
+    EXPECT_EQ(Thread::registeredCount(), registered);
+}
+
+TEST(TickerControl, StopEndsTheThreadAndTicksNoMore) {
+    const std::uint32_t registered = Thread::registeredCount();
+    CountingTicker ticker;
+    ticker.stop(); // never started: nothing to do
+    EXPECT_EQ(Thread::registeredCount(), registered);
+
+    for (int round = 0; round < 3; ++round) {
+        ticker.setPeriod(2);
+        ASSERT_TRUE(ticker.start());
+        ASSERT_TRUE(eventually([&] { return ticker.ticks() >= 2 * (round + 1); }));
+        EXPECT_EQ(Thread::registeredCount(), registered + 1);
+        ticker.stop();
+        EXPECT_EQ(Thread::registeredCount(), registered);
+        EXPECT_EQ(ticksDuring(ticker, 30ms), 0);
+    }
+}
+
+TEST(TickerControl, StopFromInsideTickEndsTheThread) {
+    const std::uint32_t registered = Thread::registeredCount();
+    CountingTicker ticker([](CountingTicker& self) {
+        if (self.ticks() == 3)
+            self.stop();
+    });
+    ticker.setPeriod(2);
+    ASSERT_TRUE(ticker.start());
+    ASSERT_TRUE(eventually([&] { return Thread::registeredCount() == registered; }));
+    EXPECT_EQ(ticker.ticks(), 3);
+    EXPECT_FALSE(ticker.isRunning());
+}
+
+TEST(TickerControl, ThrowingTickEndsTheThreadAndStartBringsItBack) {
+    const std::uint32_t registered = Thread::registeredCount();
+    CountingTicker ticker([](CountingTicker& self) {
+        if (self.ticks() == 1)
+            throw object::Exception("tick failed");
+    });
+    ticker.setPeriod(2);
+    ASSERT_TRUE(ticker.start());
+    ASSERT_TRUE(eventually([&] { return Thread::registeredCount() == registered; }));
+    EXPECT_EQ(ticker.ticks(), 1);
+    ASSERT_TRUE(ticker.start());
+    EXPECT_TRUE(eventually([&] { return ticker.ticks() >= 3; }));
+}
+
+TEST(TickerResources, DestructionStopsAndNothingLeaks) {
+    const std::uint32_t registered = Thread::registeredCount();
+    const std::size_t descriptors = countProcessEntries("fd");
+    for (int i = 0; i < 100; ++i) {
+        auto ticker = std::make_unique<CountingTicker>();
+        ticker->setPeriod(1);
+        if (i % 2 == 0) {
+            ASSERT_TRUE(ticker->start());
+        }
+        if (i % 4 == 0)
+            ticker->pause();
+    }
+    EXPECT_EQ(Thread::registeredCount(), registered);
+    EXPECT_EQ(countProcessEntries("fd"), descriptors);
+}
+
+} // namespace
+} // namespace orvane::system
