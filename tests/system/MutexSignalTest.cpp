@@ -31,19 +31,6 @@ TEST(SystemClassPaths, EveryClassChainsFromObject) {
     EXPECT_EQ(tickerThread.getClassName(), "Object:Thread:TickerThread");
 }
 
-TEST(SystemTimestamp, HalvesAndUnixTime) {
-    const Timestamp fromHalves(0x89abcdefu, 0x01234567u);
-    EXPECT_EQ(fromHalves.getValue(), 0x0123456789abcdefull);
-    EXPECT_EQ(fromHalves.getLow(), 0x89abcdefu);
-    EXPECT_EQ(fromHalves.getHigh(), 0x01234567u);
-
-    // 1970-01-01 is 11644473600 seconds after 1601-01-01.
-    EXPECT_EQ(Timestamp::fromUnix(0, 0).getValue(), 116444736000000000ull);
-    EXPECT_EQ(Timestamp::fromUnix(1, 250).getValue(), 116444736000000000ull + 10000002);
-    EXPECT_EQ(Timestamp::fromUnix(-11644473600, 0).getValue(), 0u);
-    EXPECT_LT(Timestamp::fromUnix(5, 0), Timestamp::fromUnix(5, 100));
-}
-
 TEST(SystemMutex, ReentrantForItsOwnerAndExclusiveForOthers) {
     Mutex mutex;
     ASSERT_TRUE(mutex.lock());
