@@ -109,6 +109,16 @@ public:
         return true;
     }
 
+    // Unlinks element without releasing it, only when it belongs to this chain: for a
+    // member whose reference the chain gave back (an owner that lists itself).
+    bool unlink(T* element) noexcept {
+        ChainLink* link = linkOf(element);
+        if (link->chain != this)
+            return false;
+        detach(link);
+        return true;
+    }
+
     // Unlinks every element from the first on, releasing each.
     void clear() noexcept {
         while (size > 0)

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 namespace orvane::native {
 namespace {
@@ -107,7 +108,16 @@ bool takePaint(ThreadState& state, NativeMessage& message) {
     return true;
 }
 
+// Sleeps until something arrives. Posters write to the eventfd only while the thread is
+// marked waiting, so a busy thread costs them no system call; the mark is made under
+// the lock together with a last look at the queue, so no post can slip in between.
 void waitForWork(ThreadState& state) {
+    {
+        std::lock_guard guard(state.lock);
+        if (!state.posted.empty() || !state.requests.empty() || !state.invalidWindows.empty())
+            return;
+        state.waiting = true;
+    }
     pollfd fds[2] = {{state.wakeFd, POLLIN, 0}, {-1, POLLIN, 0}};
     nfds_t count = 1;
     if (state.display) {
@@ -115,6 +125,10 @@ void waitForWork(ThreadState& state) {
         count = 2;
     }
     while (poll(fds, count, -1) < 0 && errno == EINTR) {
+    }
+    {
+        std::lock_guard guard(state.lock);
+        state.waiting = false;
     }
     state.drainWakeups();
 }
@@ -192,13 +206,16 @@ bool postThreadMessage(std::uint32_t threadId, std::uint32_t message, std::uintp
     std::shared_ptr<ThreadState> state = findQueue(threadId);
     if (!state)
         return false;
+    bool sleeping;
     {
         std::lock_guard guard(state->lock);
         if (state->closed)
             return false;
         state->posted.push_back(NativeMessage{nullptr, message, wParam, lParam, 0});
+        sleeping = std::exchange(state->waiting, false);
     }
-    state->wake();
+    if (sleeping)
+        state->wake();
     return true;
 }
 

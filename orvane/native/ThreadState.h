@@ -42,6 +42,8 @@ struct ThreadState {
     // Windows with an invalid area, in the order they became invalid.
     std::vector<WindowRecord*> invalidWindows;
     bool closed = false;
+    // The owner sleeps (or is about to) in getMessage and needs the eventfd to wake.
+    bool waiting = false;
 
     // The owner's own.
     Display* display = nullptr;

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "orvane/application/Messenger.h"
+#include "orvane/system/Signal.h"
+#include "orvane/system/Thread.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace orvane::application {
+
+// A messenger with a thread of its own. The thread's native message queue is the
+// looper's queue: messages travel to it as thread messages carrying the Message pointer,
+// and the same loop pumps the native window messages of the windows the thread owns
+// (every window is a looper).
+class Looper : public Messenger {
+public:
+    // Thread message that carries a Message* in its first parameter.
+    static constexpr std::uint32_t DISPATCH = 0x464;
+    // Thread message a new looper thread posts to itself to prove its queue exists.
+    static constexpr std::uint32_t READY = 0x465;
+    // Message (to the looper itself) that runs work handed over by invoke().
+    static constexpr std::uint32_t INVOKE = 0x7FFF0001;
+
+    class LooperThread;
+
+    Looper() noexcept = default;
+    // A looper that still runs is quit first.
+    ~Looper() override;
+
+    // Both hand the message to the looper thread's queue, so front and back insertion are
+    // the same. A message the thread can no longer take (it has ended or is ending) is
+    // disposed of and the answer is false.
+    bool enqueue(Message* message) override;
+    bool enqueueFront(Message* message) override;
+    bool servesWindows() const override { return true; }
+    // Runs INVOKE messages; everything else is the handler's default.
+    bool handleMessage(Message* message) override;
+
+    // Starts the looper thread and returns once it takes messages; false when it already
+    // runs or the thread cannot be made.
+    bool start();
+    // Tells the looper thread to end and, unless called on that thread, waits until it
+    // has; false when the looper does not run. Called on the looper thread itself, the
+    // loop ends after the message being handled.
+    bool quit();
+
+    // Runs work on the looper thread and answers its result: directly when the caller is
+    // that thread or the looper does not run, otherwise through a message, waiting until
+    // it has run. Objects that belong to the looper thread (windows, views) are changed
+    // from other threads this way.
+    bool invoke(std::function<bool()> work);
+
+    types::String getClassName() const override;
+
+private:
+    class Call;
+
+    bool forward(Message* message);
+
+    system::Signal started;
+};
+
+// The looper's thread: its body is the looper loop.
+class Looper::LooperThread : public system::Thread {
+public:
+    explicit LooperThread(Looper* looper) noexcept
+        : looper(looper) {}
+
+    types::String getClassName() const override;
+
+protected:
+    bool run() override;
+
+private:
+    Looper* looper; // not owning: the looper outlives its thread (quit joins it)
+};
+
+} // namespace orvane::application

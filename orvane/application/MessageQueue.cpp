@@ -1,0 +1,20 @@
+#include "orvane/application/MessageQueue.h"
+
+namespace orvane::application {
+
+MessageQueue::~MessageQueue() {
+    clear();
+}
+
+void MessageQueue::clear() noexcept {
+    while (Message* message = queue.popFront()) {
+        Message::release(message); // the queue's share
+        Message::release(message); // the maker's, handed over with the message
+    }
+}
+
+types::String MessageQueue::getClassName() const {
+    return object::classPath(Object::getClassName(), ":MessageQueue");
+}
+
+} // namespace orvane::application
