@@ -96,7 +96,7 @@ native::VisualChoice View::childVisual() {
 bool View::attach() {
     if (nativeWindow)
         return true;
-    WindowHandle parentWindow = parent   ? parent->nativeWindow
+    WindowHandle parentWindow = parent   ? parent->nativeWindow.load()
                                 : window ? window->getNativeWindow()
                                          : nullptr;
     if (!parentWindow || !registerViewClass())

@@ -7,6 +7,7 @@
 #include "orvane/gui/Context.h"
 #include "orvane/native/Window.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace orvane::gui {
@@ -91,7 +92,8 @@ public:
     types::String name;
     graphics::Transform<float> transform;
     graphics::Transform<float> worldTransform;
-    native::WindowHandle nativeWindow = nullptr;
+    // Read by other threads that invalidate the view (a redraw ticker).
+    std::atomic<native::WindowHandle> nativeWindow{nullptr};
     native::DeviceContextHandle deviceContext = nullptr;
     bool mouseInside = false;
 

@@ -44,7 +44,7 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
     ASSERT_NE(serving, nullptr);
     ASSERT_EQ(log.count("opened"), 1u) << "the views are attached before open() returns";
     EXPECT_EQ(log.named("opened")[0].thread, serving);
-    EXPECT_NE(view->nativeWindow, nullptr);
+    EXPECT_NE(view->nativeWindow.load(), nullptr);
 
     orvane::test::XInput x;
     char* name = nullptr;
@@ -58,7 +58,7 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
     EXPECT_EQ(log.count("closing"), 1u);
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(window.getThread(), nullptr) << "closing ends the window's thread";
-    EXPECT_EQ(view->nativeWindow, nullptr);
+    EXPECT_EQ(view->nativeWindow.load(), nullptr);
     EXPECT_FALSE(window.close());
     EXPECT_FALSE(window.invalidate());
     EXPECT_FALSE(window.show());
@@ -79,7 +79,7 @@ TEST_F(GuiWindow, AnUnreachableDisplayLeavesNothingBehind) {
     EXPECT_EQ(window.getThread(), nullptr) << "no thread is left running";
     EXPECT_EQ(window.getNativeWindow(), nullptr);
     EXPECT_EQ(log.count("opened"), 0u);
-    EXPECT_EQ(view->nativeWindow, nullptr);
+    EXPECT_EQ(view->nativeWindow.load(), nullptr);
     EXPECT_FALSE(window.close());
     ASSERT_TRUE(window.open()) << "the display is back: the same window opens";
     window.close();
@@ -172,12 +172,12 @@ TEST_F(GuiWindow, FocusChangesAreAnnouncedOnlyWhenTheyHappen) {
 
     EXPECT_TRUE(window.removeView(second));
     EXPECT_EQ(log.count("view.focusLost"), 2u) << "a removed focus view loses the focus";
-    EXPECT_EQ(second->nativeWindow, nullptr) << "and its child window";
+    EXPECT_EQ(second->nativeWindow.load(), nullptr) << "and its child window";
     EXPECT_EQ(second->getWindow(), nullptr);
     EXPECT_EQ(second->getReferenceCount(), 1);
     EXPECT_FALSE(window.removeView(second));
     EXPECT_TRUE(window.addView(second)) << "added again to an open window: attached";
-    EXPECT_NE(second->nativeWindow, nullptr);
+    EXPECT_NE(second->nativeWindow.load(), nullptr);
     window.removeAllViews();
     EXPECT_EQ(window.views.count(), 0u);
     EXPECT_EQ(first->getReferenceCount(), 1);
