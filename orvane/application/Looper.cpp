@@ -53,6 +53,16 @@ public:
 };
 
 Looper::~Looper() {
+    system::Thread* serving = getThread();
+    if (serving && system::Thread::current() == serving) {
+        // Destroyed from within its own loop: the thread ends by itself after the current
+        // message and must not touch this looper again.
+        static_cast<LooperThread*>(serving)->looper = nullptr;
+        native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
+        thread.store(nullptr, std::memory_order_release);
+        serving->release();
+        return;
+    }
     quit();
 }
 
@@ -115,14 +125,22 @@ bool Looper::start() {
 }
 
 bool Looper::quit() {
+    system::Thread* serving = getThread();
+    if (!serving)
+        return false;
+    if (system::Thread::current() == serving) {
+        // The loop ends after the current message; the thread itself lets go of the
+        // looper as its very last act (LooperThread::leave).
+        native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
+        return true;
+    }
     // Whoever takes the thread out of the field owns its reference.
-    system::Thread* serving = thread.exchange(nullptr, std::memory_order_acq_rel);
+    serving = thread.exchange(nullptr, std::memory_order_acq_rel);
     if (!serving)
         return false;
     // Fails when the thread has already ended (a handler threw); nothing to tell then.
     native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
-    if (system::Thread::current() != serving)
-        serving->join(); // false when it has already ended: nothing to wait for
+    serving->join(); // false when it has already ended: nothing to wait for
     started.reset();
     serving->release(); // the running thread keeps its own reference until it ends
     return true;
@@ -133,22 +151,37 @@ types::String Looper::getClassName() const {
 }
 
 bool Looper::LooperThread::run() {
-    native::touchThreadQueue();
-    QueueCloser closer;
-    while (!native::postThreadMessage(native::currentThreadId(), READY, 0, 0))
-        sleep(5);
-    looper->started.set();
-    native::NativeMessage native;
-    while (native::getMessage(native)) {
-        if (native.window) {
-            native::translateMessage(native);
-            native::dispatchMessage(native);
-        } else if (Message* message = carriedMessage(native)) {
-            Disposer disposer{message};
-            message->target->handleMessage(message);
+    {
+        native::touchThreadQueue();
+        QueueCloser closer;
+        while (!native::postThreadMessage(native::currentThreadId(), READY, 0, 0))
+            sleep(5);
+        looper->started.set();
+        native::NativeMessage native;
+        while (native::getMessage(native)) {
+            if (native.window) {
+                native::translateMessage(native);
+                native::dispatchMessage(native);
+            } else if (Message* message = carriedMessage(native)) {
+                Disposer disposer{message};
+                message->target->handleMessage(message);
+            }
         }
     }
+    leave();
     return true;
+}
+
+void Looper::LooperThread::leave() {
+    // Still the looper's thread: the loop ended from within (quit on this thread). Once
+    // the field is cleared somebody may destroy the looper, so that is the last touch.
+    // When quit() came from elsewhere, that thread has taken the field and joins us.
+    if (!looper || looper->getThread() != this)
+        return;
+    looper->started.reset();
+    system::Thread* self = this;
+    if (looper->thread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel))
+        release(); // the looper's reference; the running thread still holds its own
 }
 
 types::String Looper::LooperThread::getClassName() const {

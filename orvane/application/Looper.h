@@ -40,9 +40,9 @@ public:
     // Starts the looper thread and returns once it takes messages; false when it already
     // runs or the thread cannot be made.
     bool start();
-    // Tells the looper thread to end and, unless called on that thread, waits until it
-    // has; false when the looper does not run. Called on the looper thread itself, the
-    // loop ends after the message being handled.
+    // Tells the looper thread to end and waits until it has; false when the looper does
+    // not run. Called on the looper thread itself, it returns at once: the loop ends after
+    // the message being handled, and the looper counts as running until then.
     bool quit();
 
     // Runs work on the looper thread and answers its result: directly when the caller is
@@ -73,7 +73,13 @@ protected:
     bool run() override;
 
 private:
-    Looper* looper; // not owning: the looper outlives its thread (quit joins it)
+    friend class Looper;
+
+    void leave();
+
+    // Not owning: a looper outlives its thread (quit joins it), unless it is destroyed by
+    // its own thread, which then clears this pointer.
+    Looper* looper;
 };
 
 } // namespace orvane::application

@@ -21,16 +21,19 @@ namespace {
 class TestLooper : public Looper {
 public:
     bool handleMessage(Message* message) override {
+        if (message->what == INVOKE)
+            return Looper::handleMessage(message);
         {
             std::lock_guard guard(lock);
             seen.push_back(message->what);
             threads.insert(system::Thread::current());
         }
-        if (auto reaction = reactions.find(message->what); reaction != reactions.end())
-            reaction->second(message);
         if (message->what == 100)
             done.set();
-        return Looper::handleMessage(message);
+        // Last: a reaction may release the looper.
+        if (auto reaction = reactions.find(message->what); reaction != reactions.end())
+            reaction->second(message);
+        return true;
     }
     std::vector<std::uint32_t> codes() {
         std::lock_guard guard(lock);
@@ -140,6 +143,25 @@ TEST(Looper, QuitFromItsOwnThreadEndsTheLoopAndItCanStartAgain) {
     ASSERT_TRUE(looper.start()) << "the started signal was lowered for the next start";
     looper.drain();
     looper.quit();
+}
+
+// Gives up the last reference to itself while handling a message.
+class SelfReleasingLooper : public Looper {
+public:
+    bool handleMessage(Message*) override {
+        release();
+        return true;
+    }
+};
+
+TEST(Looper, ALooperReleasedOnItsOwnThreadLetsItEnd) {
+    auto* looper = new SelfReleasingLooper;
+    looper->start();
+    system::Thread* serving = looper->getThread();
+    serving->retain();
+    looper->post(1);
+    EXPECT_TRUE(serving->join()) << "the thread ends without touching the dead looper";
+    serving->release();
 }
 
 TEST(Looper, AThrowingHandlerEndsTheThreadWithoutLeakingMessages) {
