@@ -33,40 +33,36 @@ bool Handler::send(const Message& message) {
     return deliver(this, message, true);
 }
 
-bool Handler::deliver(Handler* target, std::uint32_t what, bool send) {
-    Messenger* messenger = target ? target->messenger : nullptr;
+namespace {
+
+// Both deliveries differ only in what the message is made from: a bare code, or a copy of
+// another message's code and parameters.
+template <class Source>
+bool deliverMessage(Handler* target, Messenger* messenger, const Source& source, bool send) {
     if (!messenger)
         return false;
     system::Thread* thread = messenger->getThread();
     if (!thread)
         return false;
     if (send && system::Thread::current() == thread) {
-        Message message(what);
+        Message message(source);
         message.target = target;
         target->handleMessage(&message);
         return true;
     }
-    Message* message = Message::create(what);
+    Message* message = Message::create(source);
     message->target = target;
     return send ? messenger->enqueueFront(message) : messenger->enqueue(message);
 }
 
+} // namespace
+
+bool Handler::deliver(Handler* target, std::uint32_t what, bool send) {
+    return deliverMessage(target, target ? target->messenger : nullptr, what, send);
+}
+
 bool Handler::deliver(Handler* target, const Message& original, bool send) {
-    Messenger* messenger = target ? target->messenger : nullptr;
-    if (!messenger)
-        return false;
-    system::Thread* thread = messenger->getThread();
-    if (!thread)
-        return false;
-    if (send && system::Thread::current() == thread) {
-        Message message(original);
-        message.target = target;
-        target->handleMessage(&message);
-        return true;
-    }
-    Message* message = Message::create(original);
-    message->target = target;
-    return send ? messenger->enqueueFront(message) : messenger->enqueue(message);
+    return deliverMessage(target, target ? target->messenger : nullptr, original, send);
 }
 
 types::String Handler::getClassName() const {
