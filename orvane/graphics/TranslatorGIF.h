@@ -5,10 +5,21 @@
 
 namespace orvane::graphics {
 
-// GIF pictures. Recognised here; decoding comes with its own translator.
+// GIF pictures, read with giflib. The result is the logical screen as one 8-bit indexed
+// image (PixelFormat::INDEX8): filled with the screen's background index, then every
+// image of the file drawn into it in file order, interlaced ones row by row in the order
+// of their four passes. Extensions (transparency, animation timing, comments) are read
+// past and ignored. The palette is the last image's local colour map, or the screen's
+// global one when that image has none (entries (red, green, blue, 0), the rest of the 256
+// zero); a file with neither map gives an image without a palette.
+//
+// An image that reaches outside the screen, or any error giflib reports (a truncated
+// file among them), raises TranslatorFormatException; a screen larger than the allocation
+// cap raises TranslatorMemoryException. Errors of the stream pass through unchanged. The
+// translator keeps no state between calls.
 class TranslatorGIF : public io::Translator<Image> {
 public:
-    // Not decoded yet: raises TranslatorFormatException.
+    // The length is not used: the file's own structure says where it ends.
     Image* translate(io::InputStream* stream, int length) override;
     int write(const Image* image, io::OutputStream* stream) override;
     // The file starts with "GIF8".

@@ -3,10 +3,210 @@
 #include "orvane/graphics/ImageDecoding.h"
 #include "orvane/io/TranslatorException.h"
 
+#include <csetjmp>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
 namespace orvane::graphics {
 
-Image* TranslatorJPG::translate(io::InputStream*, int) {
+namespace {
+
+constexpr int inputBufferBytes = 16384;
+constexpr int maximumScans = 500;
+// libjpeg's whole-image buffers (progressive and multi-scan files keep every coefficient,
+// 2 bytes a sample) are bounded by this; beyond it libjpeg fails instead of allocating.
+constexpr long maximumWorkingMemory = long(2 * MAXIMUM_IMAGE_BYTES + (64 << 20));
+
+// Everything libjpeg works with during one translate(). libjpeg's errors longjmp back to
+// the guarded() call that is running: no object with a destructor may live in the frames
+// between (the library's and this file's callbacks), so what such objects there are live
+// here, outside them.
+struct Session {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    jpeg_source_mgr source{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf jump{};
+    io::InputStream* stream = nullptr;
+    bool startOfFile = false;
+    std::exception_ptr failure; // what the stream threw, raised once libjpeg is out of the way
+    JOCTET buffer[inputBufferBytes];
+};
+
+Session& sessionOf(j_common_ptr cinfo) {
+    return *static_cast<Session*>(cinfo->client_data);
+}
+Session& sessionOf(j_decompress_ptr cinfo) {
+    return *static_cast<Session*>(cinfo->client_data);
+}
+
+void errorExit(j_common_ptr cinfo) {
+    (*cinfo->err->output_message)(cinfo);
+    std::longjmp(sessionOf(cinfo).jump, 1);
+}
+
+void initSource(j_decompress_ptr cinfo) {
+    sessionOf(cinfo).startOfFile = true;
+}
+
+boolean fillInputBuffer(j_decompress_ptr cinfo) {
+    Session& session = sessionOf(cinfo);
+    int got = 0;
+    bool failed = false;
+    try {
+        got = session.stream->read(session.buffer, inputBufferBytes);
+    } catch (...) {
+        session.failure = std::current_exception();
+        failed = true;
+    }
+    // Outside the handler: a jump out of a catch block would skip the exception's end.
+    if (failed)
+        ERREXIT(cinfo, JERR_FILE_READ);
+    if (got <= 0) {
+        if (session.startOfFile)
+            ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        // A truncated file: a fake end-of-image marker lets libjpeg finish what it has.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        session.buffer[0] = 0xFF;
+        session.buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    session.source.next_input_byte = session.buffer;
+    session.source.bytes_in_buffer = std::size_t(got);
+    session.startOfFile = false;
+    return TRUE;
+}
+
+void skipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0)
+        return;
+    jpeg_source_mgr& source = sessionOf(cinfo).source;
+    while (count > long(source.bytes_in_buffer)) {
+        count -= long(source.bytes_in_buffer);
+        fillInputBuffer(cinfo);
+    }
+    source.next_input_byte += count;
+    source.bytes_in_buffer -= std::size_t(count);
+}
+
+void termSource(j_decompress_ptr) {}
+
+// Called by libjpeg as it consumes input; stops files that pile up scans, each of which
+// costs a pass over the whole picture.
+void watchScans(j_common_ptr cinfo) {
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (decompress->input_scan_number > maximumScans) {
+        std::longjmp(sessionOf(cinfo).jump, 1);
+    }
+}
+
+// Runs step with the session's jump target set; false when libjpeg's error exit jumped
+// back. step must not hold objects with destructors.
+template <class Step>
+bool guarded(Session& session, const Step& step) {
+    if (setjmp(session.jump))
+        return false;
+    step();
+    return true;
+}
+
+// Raises what stopped libjpeg: the stream's own exception, the memory exception for
+// exhausted or refused memory, the format exception for everything else (too many scans
+// included).
+[[noreturn]] void fail(const Session& session) {
+    if (session.failure)
+        std::rethrow_exception(session.failure);
+    const int code = session.errors.msg_code;
+    if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE)
+        throw io::TranslatorMemoryException();
     throw io::TranslatorFormatException();
+}
+
+// Owns a Session with its libjpeg decompressor made, and destroys both.
+class Decompressor {
+public:
+    explicit Decompressor(io::InputStream* stream)
+        : session(new (std::nothrow) Session) {
+        if (!session)
+            throw io::TranslatorMemoryException();
+        Session& s = *session;
+        s.stream = stream;
+        s.cinfo.err = jpeg_std_error(&s.errors);
+        s.errors.error_exit = errorExit;
+        s.cinfo.client_data = &s;
+        if (!guarded(s, [&] { jpeg_create_decompress(&s.cinfo); }))
+            fail(s);
+        s.cinfo.mem->max_memory_to_use = maximumWorkingMemory;
+        s.source.init_source = initSource;
+        s.source.fill_input_buffer = fillInputBuffer;
+        s.source.skip_input_data = skipInputData;
+        s.source.resync_to_restart = jpeg_resync_to_restart;
+        s.source.term_source = termSource;
+        s.source.next_input_byte = nullptr;
+        s.source.bytes_in_buffer = 0;
+        s.cinfo.src = &s.source;
+        s.progress.progress_monitor = watchScans;
+        s.cinfo.progress = &s.progress;
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    ~Decompressor() { jpeg_destroy_decompress(&session->cinfo); }
+
+    Session& operator*() const noexcept { return *session; }
+
+private:
+    std::unique_ptr<Session> session;
+};
+
+} // namespace
+
+Image* TranslatorJPG::translate(io::InputStream* stream, int) {
+    Decompressor decompressor(stream);
+    Session& session = *decompressor;
+    jpeg_decompress_struct& cinfo = session.cinfo;
+
+    if (!guarded(session, [&] {
+            jpeg_read_header(&cinfo, TRUE);
+            cinfo.out_color_space = JCS_RGB;
+            jpeg_calc_output_dimensions(&cinfo);
+        }))
+        fail(session);
+    // Checked before libjpeg allocates anything of the picture's size.
+    const std::int64_t width = cinfo.output_width;
+    const std::int64_t height = cinfo.output_height;
+    if (width * height * 3 > MAXIMUM_IMAGE_BYTES)
+        throw io::TranslatorMemoryException();
+    if (!guarded(session, [&] { jpeg_start_decompress(&cinfo); }))
+        fail(session);
+    if (cinfo.output_components != 3)
+        throw io::TranslatorFormatException();
+
+    ImageHolder image = allocateImage(PixelFormat::RGB24, width, height);
+    auto* pixels = static_cast<JSAMPLE*>(image->lock());
+    std::unique_ptr<JSAMPROW[]> rows(new (std::nothrow) JSAMPROW[std::size_t(height) + 1]);
+    if (!rows)
+        throw io::TranslatorMemoryException();
+    for (std::int64_t row = 0; row < height; ++row)
+        rows[std::size_t(row)] = pixels + row * image->getRowBytes();
+
+    bool stalled = false;
+    if (!guarded(session, [&] {
+            while (cinfo.output_scanline < cinfo.output_height && !stalled)
+                stalled = jpeg_read_scanlines(&cinfo, rows.get() + cinfo.output_scanline,
+                                              cinfo.output_height - cinfo.output_scanline) == 0;
+            if (!stalled)
+                jpeg_finish_decompress(&cinfo);
+        }))
+        fail(session);
+    if (stalled)
+        throw io::TranslatorFormatException();
+    image->unlock();
+    return image.release();
 }
 
 int TranslatorJPG::write(const Image*, io::OutputStream*) {

@@ -3,12 +3,209 @@
 #include "orvane/graphics/ImageDecoding.h"
 #include "orvane/io/TranslatorException.h"
 
+#include <png.h>
+
 #include <algorithm>
+#include <climits>
+#include <exception>
+#include <memory>
+#include <new>
 
 namespace orvane::graphics {
 
-Image* TranslatorPNG::translate(io::InputStream*, int) {
+namespace {
+
+constexpr int signatureBytes = 8;
+// libpng keeps a few rows of up to 8 bytes a pixel; wider pictures are refused before
+// libpng makes them.
+constexpr std::uint32_t maximumWidth = 1u << 23;
+constexpr png_alloc_size_t maximumChunkBytes = 8000000;
+constexpr png_uint_32 maximumChunks = 1000;
+
+// libpng's I/O pointer: the stream, and what it threw, raised once libpng has let go
+// (exceptions must not travel through the library's C frames).
+struct Source {
+    io::InputStream* stream;
+    std::exception_ptr failure;
+};
+
+void readData(png_structp png, png_bytep data, std::size_t length) {
+    auto* source = static_cast<Source*>(png_get_io_ptr(png));
+    std::size_t done = 0;
+    bool failed = false;
+    try {
+        while (done < length) {
+            const int got = source->stream->read(
+                data + done, int(std::min<std::size_t>(length - done, INT_MAX)));
+            if (got <= 0)
+                break;
+            done += std::size_t(got);
+        }
+    } catch (...) {
+        source->failure = std::current_exception();
+        failed = true;
+    }
+    // Outside the handler: png_error jumps, and a jump out of a catch block would skip
+    // the exception's end.
+    if (failed)
+        png_error(png, "Read Error");
+    if (done < length) // as libpng's own reader: a file cut short is an error
+        png_error(png, "Read Error");
+}
+
+// Owns one libpng read structure with its info structure.
+class ReadStruct {
+public:
+    explicit ReadStruct(Source& source) {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        if (png)
+            info = png_create_info_struct(png);
+        if (!png || !info)
+            throw io::TranslatorMemoryException();
+        png_set_read_fn(png, &source, readData);
+        png_set_sig_bytes(png, signatureBytes);
+        // Sizes are checked against the engine's cap below, not by libpng.
+        png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+        png_set_chunk_malloc_max(png, maximumChunkBytes);
+        png_set_chunk_cache_max(png, maximumChunks);
+    }
+    ReadStruct(const ReadStruct&) = delete;
+    ReadStruct& operator=(const ReadStruct&) = delete;
+    ~ReadStruct() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+// Runs step with libpng's jump target set; false when libpng's error handler jumped
+// back. step must not hold objects with destructors: the jump would skip their ends.
+template <class Step>
+bool guarded(png_structp png, const Step& step) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    step();
+    return true;
+}
+
+[[noreturn]] void fail(const Source& source) {
+    if (source.failure)
+        std::rethrow_exception(source.failure);
     throw io::TranslatorFormatException();
+}
+
+struct Layout {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    int channels = 0;
+    std::size_t rowBytes = 0;
+};
+
+Layout layoutOf(png_structp png, png_infop info) {
+    Layout layout;
+    png_get_IHDR(png, info, &layout.width, &layout.height, &layout.bitDepth, &layout.colourType,
+                 nullptr, nullptr, nullptr);
+    layout.channels = png_get_channels(png, info);
+    layout.rowBytes = png_get_rowbytes(png, info);
+    return layout;
+}
+
+// The decoding settings, in this order: 8-bit samples, transparency as alpha, alpha
+// composed on the file's background, gamma corrected for the screen.
+void setTransformations(png_structp png, png_infop info, const Layout& file) {
+    if (file.bitDepth == 16)
+        png_set_strip_16(png);
+    if (file.bitDepth < 8)
+        png_set_packing(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_expand(png);
+    png_color_16p background = nullptr;
+    if (png_get_bKGD(png, info, &background))
+        png_set_background(png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
+    double gamma = 0.0;
+    if (png_get_gAMA(png, info, &gamma))
+        png_set_gamma(png, 2.2, gamma);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+}
+
+std::uint32_t formatFor(const Layout& layout) {
+    switch (layout.colourType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return PixelFormat::GREY8;
+    case PNG_COLOR_TYPE_RGB:
+        return layout.channels == 4 ? PixelFormat::RGBA32 : PixelFormat::RGB24;
+    case PNG_COLOR_TYPE_PALETTE:
+        return PixelFormat::INDEX8;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return PixelFormat::GREY_ALPHA16;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return PixelFormat::RGBA32;
+    default:
+        throw io::TranslatorFormatException();
+    }
+}
+
+void carryPalette(png_structp png, png_infop info, Image& image) {
+    png_colorp colours = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &colours, &count) || count < 1 || !colours)
+        return;
+    Image::ColourPalette palette;
+    count = std::min(count, Image::ColourPalette::ENTRIES);
+    for (int i = 0; i < count; ++i)
+        palette.set(i, colours[i].red, colours[i].green, colours[i].blue, 0);
+    image.setPalette(&palette);
+}
+
+} // namespace
+
+Image* TranslatorPNG::translate(io::InputStream* stream, int) {
+    png_byte signature[signatureBytes];
+    if (!readExactly(stream, signature, signatureBytes) ||
+        png_sig_cmp(signature, 0, signatureBytes) != 0)
+        throw io::TranslatorFormatException();
+
+    Source source{stream, nullptr};
+    ReadStruct read(source);
+    png_structp png = read.png;
+    png_infop info = read.info;
+
+    Layout file;
+    if (!guarded(png, [&] {
+            png_read_info(png, info);
+            file = layoutOf(png, info);
+        }))
+        fail(source);
+    // Before libpng sizes its row buffers: the file's rows are at most twice as large as
+    // the decoded ones (16-bit samples are halved), so this refuses nothing that fits. The
+    // row pointers are bounded like any other buffer.
+    if (file.width > maximumWidth || file.height > MAXIMUM_IMAGE_BYTES / sizeof(png_bytep) ||
+        std::int64_t(file.rowBytes) * file.height > 2 * MAXIMUM_IMAGE_BYTES)
+        throw io::TranslatorMemoryException();
+
+    Layout decoded;
+    if (!guarded(png, [&] {
+            setTransformations(png, info, file);
+            decoded = layoutOf(png, info);
+        }))
+        fail(source);
+    ImageHolder image = allocateImage(formatFor(decoded), decoded.width, decoded.height);
+    if (decoded.rowBytes != std::size_t(image->getRowBytes()))
+        throw io::TranslatorFormatException(); // libpng would write rows of another size
+    carryPalette(png, info, *image);
+
+    std::unique_ptr<png_bytep[]> rows(new (std::nothrow) png_bytep[decoded.height + 1]);
+    if (!rows)
+        throw io::TranslatorMemoryException();
+    auto* pixels = static_cast<png_bytep>(image->lock());
+    for (png_uint_32 row = 0; row < decoded.height; ++row)
+        rows[row] = pixels + std::size_t(row) * decoded.rowBytes;
+    if (!guarded(png, [&] { png_read_image(png, rows.get()); }))
+        fail(source);
+    image->unlock();
+    return image.release();
 }
 
 int TranslatorPNG::write(const Image*, io::OutputStream*) {
@@ -16,9 +213,8 @@ int TranslatorPNG::write(const Image*, io::OutputStream*) {
 }
 
 bool TranslatorPNG::identify(io::File* file) {
-    static constexpr std::uint8_t signature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
-    std::uint8_t start[8];
-    return probe(file, start, 8) && std::equal(start, start + 8, signature);
+    png_byte start[signatureBytes];
+    return probe(file, start, signatureBytes) && png_sig_cmp(start, 0, signatureBytes) == 0;
 }
 
 types::String TranslatorPNG::getClassName() const {

@@ -1,0 +1,152 @@
+#include "orvane/graphics/TranslatorGIF.h"
+#include "orvane/io/IOException.h"
+#include "orvane/io/TranslatorException.h"
+#include "tests/support/CodecFiles.h"
+#include "tests/support/Decode.h"
+#include "tests/support/FailingStream.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::graphics {
+namespace {
+
+using test::Bytes;
+using test::decode;
+using test::Gif;
+using test::gifFile;
+using test::GifImage;
+using test::pixelsOf;
+
+TranslatorGIF translator;
+
+std::vector<test::Rgb> colours(int count, std::uint8_t base) {
+    std::vector<test::Rgb> table;
+    for (int i = 0; i < count; ++i)
+        table.push_back({std::uint8_t(base + i), std::uint8_t(base + 2 * i), std::uint8_t(i)});
+    return table;
+}
+
+Bytes entry(const Image& image, int index) {
+    const std::uint8_t* e = image.palette()->entry(index);
+    return Bytes(e, e + 4);
+}
+
+TEST(GifCanvas, InterlacedRowsLandInTheOrderOfTheFourPasses) {
+    // Stored rows carry their position in the file: 0 to 8.
+    std::vector<Bytes> stored;
+    for (std::uint8_t i = 0; i < 9; ++i)
+        stored.push_back({i, i});
+    auto image = decode(
+        translator,
+        gifFile({.width = 2,
+                 .height = 9,
+                 .globalMap = colours(16, 0),
+                 .images = {{.width = 2, .height = 9, .interlaced = true, .rows = stored}}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+    // Pass 1 fills rows 0 and 8, pass 2 row 4, pass 3 rows 2 and 6, pass 4 the odd rows.
+    const std::uint8_t fileRowOf[9] = {0, 5, 3, 6, 2, 7, 4, 8, 1};
+    Bytes expected;
+    for (std::uint8_t row : fileRowOf)
+        expected.insert(expected.end(), {row, row});
+    EXPECT_EQ(pixelsOf(*image), expected);
+}
+
+TEST(GifCanvas, ImagesAreDrawnOverTheBackgroundInFileOrder) {
+    auto image = decode(
+        translator, gifFile({.width = 4,
+                             .height = 3,
+                             .background = 7,
+                             .globalMap = colours(16, 0),
+                             .images = {{.width = 2, .height = 3, .rows = {{1, 2}, {3, 4}, {5, 6}}},
+                                        {.left = 1,
+                                         .top = 2,
+                                         .width = 3,
+                                         .height = 1,
+                                         .rows = {{9, 10, 11}},
+                                         .controlBlock = true}},
+                             .comment = "extensions are skipped"}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getWidth(), 4);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 7, 7, /**/ 3, 4, 7, 7, /**/ 5, 9, 10, 11}));
+}
+
+TEST(GifPalette, TheLastImagesLocalMapWinsOverTheScreenMap) {
+    const Gif localLast{
+        .width = 1,
+        .height = 1,
+        .globalMap = colours(4, 100),
+        .images = {{.width = 1, .height = 1, .rows = {{0}}},
+                   {.width = 1, .height = 1, .localMap = colours(8, 50), .rows = {{1}}}}};
+    auto image = decode(translator, gifFile(localLast));
+    ASSERT_TRUE(image && image->palette());
+    EXPECT_EQ(entry(*image, 7), (Bytes{57, 64, 7, 0}));
+    EXPECT_EQ(entry(*image, 8), (Bytes{0, 0, 0, 0}));
+
+    Gif globalLast = localLast;
+    std::swap(globalLast.images[0], globalLast.images[1]);
+    auto screen = decode(translator, gifFile(globalLast));
+    ASSERT_TRUE(screen && screen->palette());
+    EXPECT_EQ(entry(*screen, 3), (Bytes{103, 106, 3, 0}));
+    EXPECT_EQ(entry(*screen, 4), (Bytes{0, 0, 0, 0})) << "only the map's own entries are set";
+}
+
+TEST(GifPalette, AFileWithoutAnyMapDecodesWithoutAPalette) {
+    const Bytes file =
+        test::withoutGlobalMap(gifFile({.width = 2,
+                                        .height = 1,
+                                        .globalMap = colours(4, 0),
+                                        .images = {{.width = 2, .height = 1, .rows = {{3, 1}}}}}));
+    auto image = decode(translator, file);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->palette(), nullptr);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{3, 1}));
+}
+
+TEST(GifFailures, BadFilesRaiseTheFormatExceptionAndTheTranslatorGoesOn) {
+    const Gif picture{.width = 3,
+                      .height = 2,
+                      .globalMap = colours(4, 0),
+                      .images = {{.width = 3, .height = 2, .rows = {{1, 2, 3}, {3, 2, 1}}}}};
+    const Bytes good = gifFile(picture);
+    Gif outside = picture;
+    outside.images[0].left = 1;
+    Bytes wrongRecord = good;
+    wrongRecord[wrongRecord.size() - 1] = 'x';
+    const Bytes truncated(good.begin(), good.end() - 6);
+    for (const Bytes& bad : {gifFile(outside), wrongRecord, truncated, Bytes{'G', 'I', 'F'}}) {
+        EXPECT_THROW(decode(translator, bad), io::TranslatorFormatException);
+        auto image = decode(translator, good);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 3, 3, 2, 1}));
+    }
+}
+
+TEST(GifFailures, HugeScreensAndStreamErrors) {
+    EXPECT_THROW(
+        decode(translator, gifFile({.width = 65535, .height = 65535, .globalMap = colours(2, 0)})),
+        io::TranslatorMemoryException);
+    const Bytes file =
+        gifFile({.width = 3,
+                 .height = 2,
+                 .globalMap = colours(4, 0),
+                 .images = {{.width = 3, .height = 2, .rows = {{1, 2, 3}, {3, 2, 1}}}}});
+    for (std::size_t good : {std::size_t(0), std::size_t(8), file.size() - 4}) {
+        test::FailingStream stream(file, good);
+        EXPECT_THROW(translator.translate(&stream, -1), io::FileReadException) << good;
+    }
+}
+
+TEST(GifCanvas, EmptyImagesAreReadPast) {
+    auto image =
+        decode(translator, gifFile({.width = 2,
+                                    .height = 1,
+                                    .globalMap = colours(2, 0),
+                                    .images = {{.width = 0, .height = 0},
+                                               {.width = 2, .height = 1, .rows = {{1, 1}}}}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 1}));
+}
+
+} // namespace
+} // namespace orvane::graphics

@@ -1,0 +1,253 @@
+#include "orvane/graphics/TranslatorPNG.h"
+#include "orvane/io/IOException.h"
+#include "orvane/io/TranslatorException.h"
+#include "tests/support/CodecFiles.h"
+#include "tests/support/Decode.h"
+#include "tests/support/FailingStream.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace orvane::graphics {
+namespace {
+
+using test::Bytes;
+using test::decode;
+using test::Png;
+using test::pngFile;
+using test::pngRows;
+using Samples = std::vector<std::vector<unsigned>>;
+
+TranslatorPNG translator;
+
+object::Pointer<Image> decodePng(const Png& png) {
+    return decode(translator, pngFile(png));
+}
+
+Bytes pixels(Image& image) {
+    return test::pixelsOf(image);
+}
+
+Bytes flatten(const Samples& samples) {
+    Bytes out;
+    for (const auto& row : samples)
+        for (unsigned s : row)
+            out.push_back(std::uint8_t(s));
+    return out;
+}
+
+Bytes entry(const Image& image, int index) {
+    const std::uint8_t* e = image.palette()->entry(index);
+    return Bytes(e, e + 4);
+}
+
+// Two rows of values covering each depth's whole range.
+Samples ramp(int depth, int channels, int width = 5) {
+    const unsigned top = (1u << depth) - 1;
+    Samples rows(2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < width * channels; ++x)
+            rows[std::size_t(y)].push_back(unsigned(x * 37 + y * 11 + 3) % (top + 1));
+    return rows;
+}
+
+// 16-bit samples come out as their high byte; lower depths keep their values.
+Samples toEightBits(Samples rows, int depth) {
+    for (auto& row : rows)
+        for (unsigned& s : row)
+            s = depth == 16 ? s >> 8 : s;
+    return rows;
+}
+
+TEST(PngFormats, GreySamplesOfEveryDepthBecomeBytesWithoutScaling) {
+    for (int depth : {1, 2, 4, 8, 16}) {
+        const Samples samples = ramp(depth, 1);
+        auto image = decodePng({.width = 5,
+                                .height = 2,
+                                .bitDepth = depth,
+                                .colourType = PNG_COLOR_TYPE_GRAY,
+                                .rows = pngRows(samples, depth)});
+        ASSERT_TRUE(image) << depth;
+        EXPECT_EQ(image->getFormat(), PixelFormat::GREY8) << depth;
+        EXPECT_EQ(pixels(*image), flatten(toEightBits(samples, depth))) << depth;
+        EXPECT_EQ(image->palette(), nullptr);
+    }
+}
+
+TEST(PngFormats, PaletteIndicesOfEveryDepthKeepTheirPalette) {
+    for (int depth : {1, 2, 4, 8}) {
+        const Samples samples = ramp(depth, 1);
+        std::vector<test::Rgb> colours;
+        for (int i = 0; i < (1 << depth); ++i)
+            colours.push_back({std::uint8_t(i), std::uint8_t(100 + i / 2), std::uint8_t(255 - i)});
+        auto image = decodePng({.width = 5,
+                                .height = 2,
+                                .bitDepth = depth,
+                                .colourType = PNG_COLOR_TYPE_PALETTE,
+                                .rows = pngRows(samples, depth),
+                                .palette = colours});
+        ASSERT_TRUE(image) << depth;
+        EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+        EXPECT_EQ(pixels(*image), flatten(samples)) << depth;
+        const int last = (1 << depth) - 1;
+        EXPECT_EQ(entry(*image, last), (Bytes{std::uint8_t(last), std::uint8_t(100 + last / 2),
+                                              std::uint8_t(255 - last), 0}));
+        if (last < 255) {
+            EXPECT_EQ(entry(*image, last + 1), (Bytes{0, 0, 0, 0}));
+        }
+    }
+}
+
+TEST(PngFormats, ColourAndAlphaTypesAtEightAndSixteenBits) {
+    struct Case {
+        int colourType;
+        int channels;
+        std::uint32_t format;
+    };
+    for (Case c : {Case{PNG_COLOR_TYPE_RGB, 3, PixelFormat::RGB24},
+                   Case{PNG_COLOR_TYPE_RGB_ALPHA, 4, PixelFormat::RGBA32},
+                   Case{PNG_COLOR_TYPE_GRAY_ALPHA, 2, PixelFormat::GREY_ALPHA16}}) {
+        for (int depth : {8, 16}) {
+            const Samples samples = ramp(depth, c.channels, 3);
+            auto image = decodePng({.width = 3,
+                                    .height = 2,
+                                    .bitDepth = depth,
+                                    .colourType = c.colourType,
+                                    .rows = pngRows(samples, depth)});
+            ASSERT_TRUE(image) << c.colourType << "/" << depth;
+            EXPECT_EQ(image->getFormat(), c.format);
+            EXPECT_EQ(pixels(*image), flatten(toEightBits(samples, depth)))
+                << c.colourType << "/" << depth;
+        }
+    }
+}
+
+TEST(PngFormats, InterlacedFilesDecodeToTheSamePixels) {
+    Samples tall;
+    for (int y = 0; y < 11; ++y)
+        tall.push_back(ramp(8, 3, 9)[std::size_t(y % 2)]), tall.back()[0] = unsigned(y);
+    for (bool interlaced : {false, true}) {
+        auto colour = decodePng(
+            {.width = 9, .height = 11, .interlaced = interlaced, .rows = pngRows(tall, 8)});
+        ASSERT_TRUE(colour);
+        EXPECT_EQ(pixels(*colour), flatten(tall)) << interlaced;
+        auto indexed = decodePng({.width = 13,
+                                  .height = 2,
+                                  .bitDepth = 4,
+                                  .colourType = PNG_COLOR_TYPE_PALETTE,
+                                  .interlaced = interlaced,
+                                  .rows = pngRows(ramp(4, 1, 13), 4),
+                                  .palette = std::vector<test::Rgb>(16)});
+        ASSERT_TRUE(indexed);
+        EXPECT_EQ(pixels(*indexed), flatten(ramp(4, 1, 13))) << interlaced;
+    }
+}
+
+TEST(PngTransparency, PaletteWithTrnsExpandsToColourAndAlphaAndKeepsThePalette) {
+    auto image = decodePng({.width = 3,
+                            .height = 1,
+                            .bitDepth = 2,
+                            .colourType = PNG_COLOR_TYPE_PALETTE,
+                            .rows = pngRows({{0, 1, 2}}, 2),
+                            .palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}},
+                            .paletteAlpha = {0, 128}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixels(*image), (Bytes{10, 20, 30, 0, 40, 50, 60, 128, 70, 80, 90, 255}));
+    ASSERT_NE(image->palette(), nullptr);
+    EXPECT_EQ(entry(*image, 2), (Bytes{70, 80, 90, 0}));
+}
+
+TEST(PngTransparency, ColourKeysBecomeAlpha) {
+    auto grey = decodePng({.width = 3,
+                           .height = 1,
+                           .colourType = PNG_COLOR_TYPE_GRAY,
+                           .rows = {{5, 9, 5}},
+                           .key = png_color_16{0, 0, 0, 0, 9}});
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->getFormat(), PixelFormat::GREY_ALPHA16);
+    EXPECT_EQ(pixels(*grey), (Bytes{5, 255, 9, 0, 5, 255}));
+
+    auto colour = decodePng({.width = 2,
+                             .height = 1,
+                             .rows = {{1, 2, 3, 4, 5, 6}},
+                             .key = png_color_16{0, 4, 5, 6, 0}});
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(colour->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixels(*colour), (Bytes{1, 2, 3, 255, 4, 5, 6, 0}));
+}
+
+TEST(PngTransparency, AlphaIsComposedOnTheFilesBackground) {
+    auto image = decodePng({.width = 2,
+                            .height = 1,
+                            .colourType = PNG_COLOR_TYPE_RGB_ALPHA,
+                            .rows = {{200, 100, 50, 255, 200, 100, 50, 0}},
+                            .background = png_color_16{0, 7, 8, 9, 0}});
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::RGB24);
+    EXPECT_EQ(pixels(*image), (Bytes{200, 100, 50, 7, 8, 9}));
+}
+
+TEST(PngTransparency, FileGammaIsCorrectedForTheScreen) {
+    // A linear file (gamma 1) on a 2.2 screen: the ends stay, the middle brightens.
+    auto image = decodePng({.width = 3,
+                            .height = 1,
+                            .colourType = PNG_COLOR_TYPE_GRAY,
+                            .rows = {{0, 64, 255}},
+                            .gamma = 1.0});
+    ASSERT_TRUE(image);
+    const Bytes out = pixels(*image);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_NEAR(out[1], 136, 1); // 255 * (64 / 255) ^ (1 / 2.2)
+    EXPECT_EQ(out[2], 255);
+}
+
+// The file with its IHDR size replaced (and the chunk's CRC made right again).
+Bytes withSize(Bytes file, std::uint32_t width, std::uint32_t height) {
+    for (int i = 0; i < 4; ++i) {
+        file[16 + std::size_t(i)] = std::uint8_t(width >> (24 - 8 * i));
+        file[20 + std::size_t(i)] = std::uint8_t(height >> (24 - 8 * i));
+    }
+    const uLong crc = crc32(0, file.data() + 12, 17);
+    for (int i = 0; i < 4; ++i)
+        file[29 + std::size_t(i)] = std::uint8_t(crc >> (24 - 8 * i));
+    return file;
+}
+
+TEST(PngFailures, MalformedFilesRaiseTheFormatExceptionAndTheTranslatorGoesOn) {
+    const Bytes good =
+        pngFile({.width = 4, .height = 4, .rows = std::vector<Bytes>(4, Bytes(12, 7))});
+    Bytes badSignature = good;
+    badSignature[1] = 'X';
+    Bytes badCrc = good;
+    badCrc[20] ^= 1;
+    const Bytes truncated(good.begin(), good.end() - 30);
+    for (const Bytes& bad : {badSignature, badCrc, truncated, Bytes{}}) {
+        EXPECT_THROW(decode(translator, bad), io::TranslatorFormatException);
+        auto image = decode(translator, good);
+        ASSERT_TRUE(image) << "one translator reads file after file, also after a failure";
+        EXPECT_EQ(pixels(*image), Bytes(48, 7));
+    }
+}
+
+TEST(PngFailures, OversizedPicturesAreRefusedBeforeAllocating) {
+    const Bytes small = pngFile({.width = 1, .height = 1, .rows = {{1, 2, 3}}});
+    EXPECT_THROW(decode(translator, withSize(small, 100000, 100000)),
+                 io::TranslatorMemoryException);
+    EXPECT_THROW(decode(translator, withSize(small, 10000000, 1)), io::TranslatorMemoryException);
+    EXPECT_THROW(decode(translator, withSize(small, 1, 50000000)), io::TranslatorMemoryException);
+    EXPECT_THROW(decode(translator, withSize(small, 2, 1)), io::TranslatorFormatException)
+        << "within the cap, the missing data is a format error";
+}
+
+TEST(PngFailures, StreamErrorsPassThrough) {
+    const Bytes file =
+        pngFile({.width = 4, .height = 4, .rows = std::vector<Bytes>(4, Bytes(12, 7))});
+    for (std::size_t good : {std::size_t(0), std::size_t(20), file.size() - 20}) {
+        test::FailingStream stream(file, good);
+        EXPECT_THROW(translator.translate(&stream, -1), io::FileReadException) << good;
+    }
+}
+
+} // namespace
+} // namespace orvane::graphics
