@@ -139,8 +139,10 @@ public:
         s.cinfo.err = jpeg_std_error(&s.errors);
         s.errors.error_exit = errorExit;
         s.cinfo.client_data = &s;
-        if (!guarded(s, [&] { jpeg_create_decompress(&s.cinfo); }))
+        if (!guarded(s, [&] { jpeg_create_decompress(&s.cinfo); })) {
+            jpeg_destroy_decompress(&s.cinfo); // what was made before the failure
             fail(s);
+        }
         s.cinfo.mem->max_memory_to_use = maximumWorkingMemory;
         s.source.init_source = initSource;
         s.source.fill_input_buffer = fillInputBuffer;

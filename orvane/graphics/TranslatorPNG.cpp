@@ -53,15 +53,15 @@ void readData(png_structp png, png_bytep data, std::size_t length) {
         png_error(png, "Read Error");
 }
 
-// Owns one libpng read structure with its info structure.
+// Owns one libpng read structure with its info structure, set up to read from source.
+// Either may be null when memory ran out.
 class ReadStruct {
 public:
-    explicit ReadStruct(Source& source) {
+    explicit ReadStruct(Source& source) noexcept {
         png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        if (png)
-            info = png_create_info_struct(png);
-        if (!png || !info)
-            throw io::TranslatorMemoryException();
+        if (!png)
+            return;
+        info = png_create_info_struct(png);
         png_set_read_fn(png, &source, readData);
         png_set_sig_bytes(png, signatureBytes);
         // Sizes are checked against the engine's cap below, not by libpng.
@@ -169,6 +169,8 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
 
     Source source{stream, nullptr};
     ReadStruct read(source);
+    if (!read.png || !read.info)
+        throw io::TranslatorMemoryException();
     png_structp png = read.png;
     png_infop info = read.info;
 

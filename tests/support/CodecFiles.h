@@ -172,6 +172,11 @@ inline Bytes gifFile(const Gif& gif) {
             succeed(EGifPutExtension(writer, GRAPHICS_EXT_FUNC_CODE, 4, control), "GIF control");
         }
         ColorMapObject* local = gifMap(image.localMap);
+        if (!local && writer->Image.ColorMap) {
+            // giflib's encoder would forget the previous image's map without freeing it.
+            GifFreeMapObject(writer->Image.ColorMap);
+            writer->Image.ColorMap = nullptr;
+        }
         succeed(EGifPutImageDesc(writer, image.left, image.top, image.width, image.height,
                                  image.interlaced, local),
                 "GIF image");
