@@ -138,7 +138,9 @@ Image* TranslatorGIF::translate(io::InputStream* stream, int) {
 
     ImageHolder canvas = allocateImage(PixelFormat::INDEX8, gif->SWidth, gif->SHeight);
     canvas->lock();
-    std::memset(canvas->pixels(), gif->SBackGroundColor & 0xFF, std::size_t(canvas->pixelBytes()));
+    const int background = gif->SBackGroundColor & 0xFF;
+    if (background != 0) // fresh pixel memory is already zero
+        std::memset(canvas->pixels(), background, std::size_t(canvas->pixelBytes()));
     bool images = false;
     for (GifRecordType record = UNDEFINED_RECORD_TYPE; record != TERMINATE_RECORD_TYPE;) {
         succeed(DGifGetRecordType(gif, &record), source);
