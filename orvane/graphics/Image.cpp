@@ -46,11 +46,21 @@ std::int64_t Image::pixelBytes() const noexcept {
 }
 
 void* Image::pixels() {
+    return makePixels(true);
+}
+
+void* Image::pixelsToOverwrite() {
+    return makePixels(false);
+}
+
+void* Image::makePixels(bool cleared) {
     if (!memory && rowBytes >= 0) {
         const std::int64_t bytes = pixelBytes();
-        if (std::uint64_t(bytes) <= SIZE_MAX)
-            memory = static_cast<unsigned char*>(
-                std::calloc(std::size_t(std::max<std::int64_t>(bytes, 1)), 1));
+        if (std::uint64_t(bytes) <= SIZE_MAX) {
+            const std::size_t size = std::size_t(std::max<std::int64_t>(bytes, 1));
+            memory =
+                static_cast<unsigned char*>(cleared ? std::calloc(size, 1) : std::malloc(size));
+        }
     }
     return memory;
 }

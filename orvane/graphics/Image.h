@@ -35,6 +35,10 @@ public:
 
     // The pixel memory, made (zeroed) on the first call; null when it cannot be made.
     virtual void* pixels();
+    // The same memory, but when this call makes it, it is left uncleared: for decoders
+    // that write every byte before anything reads one, to whom clearing would be one more
+    // pass over the picture. Concerns this class's own memory, not a subclass's pixels().
+    void* pixelsToOverwrite();
     // Ends a use of the pointer that pixels() gave; nothing to do here.
     virtual void releasePixels();
     // Copies the palette's 256 entries into out and answers true, or answers false
@@ -78,6 +82,8 @@ private:
     std::uint32_t format = 0;
     unsigned char* memory = nullptr;
     bool locked = false;
+
+    void* makePixels(bool cleared);
 };
 
 } // namespace orvane::graphics

@@ -9,7 +9,8 @@
 
 namespace orvane::graphics {
 
-ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height) {
+ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height,
+                          PixelMemory memory) {
     if (width < 0 || height < 0)
         throw io::TranslatorFormatException();
     if (width > INT_MAX || height > INT_MAX)
@@ -18,7 +19,7 @@ ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t
     if (rowBytes > MAXIMUM_IMAGE_BYTES || (rowBytes > 0 && height > MAXIMUM_IMAGE_BYTES / rowBytes))
         throw io::TranslatorMemoryException();
     ImageHolder image(new (std::nothrow) Image(format, std::int32_t(width), std::int32_t(height)));
-    if (!image || !image->pixels())
+    if (!image || !(memory == PixelMemory::CLEARED ? image->pixels() : image->pixelsToOverwrite()))
         throw io::TranslatorMemoryException();
     return image;
 }

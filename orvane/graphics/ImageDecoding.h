@@ -25,10 +25,16 @@ struct ReleaseObject {
 };
 using ImageHolder = std::unique_ptr<Image, ReleaseObject>;
 
-// A new image of the given size whose (zeroed) pixel memory is already made. A negative
-// size raises TranslatorFormatException; more than MAXIMUM_IMAGE_BYTES of pixels, or
-// memory that cannot be had, raises TranslatorMemoryException.
-ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height);
+// Whether new pixel memory is cleared, or left as it comes for decoders that write every
+// byte of it (Image::pixelsToOverwrite).
+enum class PixelMemory { CLEARED, UNCLEARED };
+
+// A new image of the given size whose pixel memory (zeroed unless asked otherwise) is
+// already made. A negative size raises TranslatorFormatException; more than
+// MAXIMUM_IMAGE_BYTES of pixels, or memory that cannot be had, raises
+// TranslatorMemoryException.
+ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height,
+                          PixelMemory memory = PixelMemory::CLEARED);
 
 // Bytes read from a stream: up to what was asked for, fewer when the stream ended.
 struct DataBlock {

@@ -188,7 +188,8 @@ Image* TranslatorJPG::translate(io::InputStream* stream, int) {
     if (cinfo.output_components != 3)
         throw io::TranslatorFormatException();
 
-    ImageHolder image = allocateImage(PixelFormat::RGB24, width, height);
+    // libjpeg writes every row (a truncated file's missing ones too) or fails.
+    ImageHolder image = allocateImage(PixelFormat::RGB24, width, height, PixelMemory::UNCLEARED);
     auto* pixels = static_cast<JSAMPLE*>(image->lock());
     std::unique_ptr<JSAMPROW[]> rows(new (std::nothrow) JSAMPROW[std::size_t(height) + 1]);
     if (!rows)

@@ -193,7 +193,9 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
             decoded = layoutOf(png, info);
         }))
         fail(source);
-    ImageHolder image = allocateImage(formatFor(decoded), decoded.width, decoded.height);
+    // libpng writes every row (every pass of an interlaced file) or fails.
+    ImageHolder image =
+        allocateImage(formatFor(decoded), decoded.width, decoded.height, PixelMemory::UNCLEARED);
     if (decoded.rowBytes != std::size_t(image->getRowBytes()))
         throw io::TranslatorFormatException(); // libpng would write rows of another size
     carryPalette(png, info, *image);

@@ -141,6 +141,23 @@ TEST(PngFormats, InterlacedFilesDecodeToTheSamePixels) {
         ASSERT_TRUE(indexed);
         EXPECT_EQ(pixels(*indexed), flatten(ramp(4, 1, 13))) << interlaced;
     }
+    // Pictures so small that some of the seven passes are empty: every pixel is still
+    // written (the decoder does not clear the pixel memory first).
+    for (png_uint_32 width : {1u, 2u, 3u, 5u}) {
+        for (png_uint_32 height : {1u, 2u, 3u, 5u}) {
+            Samples samples(height);
+            for (png_uint_32 y = 0; y < height; ++y)
+                for (png_uint_32 x = 0; x < width; ++x)
+                    samples[y].push_back(1 + x + 10 * y);
+            auto image = decodePng({.width = width,
+                                    .height = height,
+                                    .colourType = PNG_COLOR_TYPE_GRAY,
+                                    .interlaced = true,
+                                    .rows = pngRows(samples, 8)});
+            ASSERT_TRUE(image);
+            EXPECT_EQ(pixels(*image), flatten(samples)) << width << " x " << height;
+        }
+    }
 }
 
 TEST(PngTransparency, PaletteWithTrnsExpandsToColourAndAlphaAndKeepsThePalette) {
