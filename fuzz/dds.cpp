@@ -29,6 +29,11 @@ void checkLevels(orvane::graphics::Image& image) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Height at offset 12, width at 16.
+    if (size >= 20 &&
+        orvane::fuzz::readLittle(data + 12, 4) * orvane::fuzz::readLittle(data + 16, 4) >
+            orvane::fuzz::FUZZ_PIXEL_LIMIT)
+        return 0;
     orvane::graphics::TranslatorDDS translator;
     orvane::io::MemoryFile file(data, size);
     translator.identify(&file);

@@ -22,11 +22,15 @@ template <class T>
 class Array : public object::Object {
 public:
     Array() noexcept = default;
-    Array(const Array& other) : Object(other) { copyFrom(other); }
+    Array(const Array& other)
+        : Object(other) {
+        copyFrom(other);
+    }
     Array(Array&& other) noexcept
-        : Object(other), elements(std::exchange(other.elements, 0)),
-          allocated(std::exchange(other.allocated, 0)),
-          storage(std::exchange(other.storage, nullptr)) {}
+        : Object(other)
+        , elements(std::exchange(other.elements, 0))
+        , allocated(std::exchange(other.allocated, 0))
+        , storage(std::exchange(other.storage, nullptr)) {}
     ~Array() override { resize(0); }
 
     Array& operator=(const Array& other) {
@@ -109,8 +113,9 @@ public:
 
 private:
     // Plain values, and Pointers (one address, no self-reference), move bytewise.
-    static constexpr bool bitwiseRelocatable =
-        std::is_trivially_copyable_v<T> || requires { typename T::BitwiseRelocatable; };
+    static constexpr bool bitwiseRelocatable = std::is_trivially_copyable_v<T> || requires {
+        typename T::BitwiseRelocatable;
+    };
 
     std::uint32_t grownCapacity(std::uint32_t needed) const {
         if (allocated == 0)

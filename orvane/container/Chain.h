@@ -61,7 +61,8 @@ template <class T>
 class Chainable : private ChainLink {
 public:
     Chainable() noexcept = default;
-    Chainable(const Chainable&) noexcept : ChainLink() {}
+    Chainable(const Chainable&) noexcept
+        : ChainLink() {}
     Chainable& operator=(const Chainable&) noexcept { return *this; }
     ~Chainable() {
         if (chain)
@@ -132,14 +133,14 @@ public:
     T* first() const noexcept { return elementOf(sentinel.next); }
     T* last() const noexcept { return elementOf(sentinel.previous); }
     T* next(const T* element) const noexcept { return elementOf(linkOf(element)->next); }
-    T* previous(const T* element) const noexcept {
-        return elementOf(linkOf(element)->previous);
-    }
+    T* previous(const T* element) const noexcept { return elementOf(linkOf(element)->previous); }
 
     // Range-for support; removing the element being visited is not allowed.
     class Iterator {
     public:
-        Iterator(const Chain* owner, ChainLink* at) noexcept : chain(owner), link(at) {}
+        Iterator(const Chain* owner, ChainLink* at) noexcept
+            : chain(owner)
+            , link(at) {}
         T* operator*() const noexcept { return chain->elementOf(link); }
         Iterator& operator++() noexcept {
             link = link->next;
@@ -152,16 +153,14 @@ public:
         ChainLink* link;
     };
     Iterator begin() const noexcept { return Iterator(this, sentinel.next); }
-    Iterator end() const noexcept {
-        return Iterator(this, const_cast<ChainLink*>(&sentinel));
-    }
+    Iterator end() const noexcept { return Iterator(this, const_cast<ChainLink*>(&sentinel)); }
 
     types::String getClassName() const override {
         return object::classPath(Object::getClassName(), ":Chain");
     }
 
 private:
-    static constexpr bool counted = requires(T* t) {
+    static constexpr bool counted = requires(T * t) {
         t->retain();
         t->release();
     };

@@ -2,12 +2,19 @@
 
 namespace orvane::object {
 
-Class::Class(const Object& object) : name(object.getClassName()) {}
+Class::Class(const Object& object)
+    : name(object.getClassName()) {}
 
-types::String Class::getName() const { return name; }
+types::String Class::getName() const {
+    return name;
+}
 
-types::String Class::toString() const { return name; }
+types::String Class::toString() const {
+    return name;
+}
 
-types::String Class::getClassName() const { return classPath(Object::getClassName(), ":Class"); }
+types::String Class::getClassName() const {
+    return classPath(Object::getClassName(), ":Class");
+}
 
 } // namespace orvane::object

@@ -9,9 +9,12 @@ namespace orvane::object {
 // getClassName(). An exception made without text carries its short name as message.
 class Exception : public Object {
 public:
-    Exception() : message("Exception") {}
-    explicit Exception(const char* text) : message(text) {}
-    explicit Exception(const types::String& text) : message(text) {}
+    Exception()
+        : message("Exception") {}
+    explicit Exception(const char* text)
+        : message(text) {}
+    explicit Exception(const types::String& text)
+        : message(text) {}
     Exception(const Exception& other) = default;
 
     // The class's own short name, "Exception" here.
@@ -30,14 +33,17 @@ private:
 
 // Declares an exception class: its two constructors (no text gives the short name as
 // message) and its name operations. Put it inside the class's namespace.
-#define ORVANE_EXCEPTION(Name, Parent)                                                      \
-    class Name : public Parent {                                                            \
-    public:                                                                                 \
-        Name() : Parent(#Name) {}                                                           \
-        explicit Name(const char* text) : Parent(text) {}                                   \
-        explicit Name(const ::orvane::types::String& text) : Parent(text) {}                \
-        ::orvane::types::String getName() const override { return #Name; }                 \
-        ::orvane::types::String getClassName() const override {                             \
-            return ::orvane::object::classPath(Parent::getClassName(), ":" #Name);          \
-        }                                                                                   \
+#define ORVANE_EXCEPTION(Name, Parent)                                                             \
+    class Name : public Parent {                                                                   \
+    public:                                                                                        \
+        Name()                                                                                     \
+            : Parent(#Name) {}                                                                     \
+        explicit Name(const char* text)                                                            \
+            : Parent(text) {}                                                                      \
+        explicit Name(const ::orvane::types::String& text)                                         \
+            : Parent(text) {}                                                                      \
+        ::orvane::types::String getName() const override { return #Name; }                         \
+        ::orvane::types::String getClassName() const override {                                    \
+            return ::orvane::object::classPath(Parent::getClassName(), ":" #Name);                 \
+        }                                                                                          \
     }

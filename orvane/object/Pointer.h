@@ -18,13 +18,21 @@ public:
 
     Pointer() noexcept = default;
     Pointer(std::nullptr_t) noexcept {}
-    Pointer(T* object) noexcept : target(object) { retainTarget(); }
-    Pointer(const Pointer& other) noexcept : target(other.target) { retainTarget(); }
-    template <class U>
-    Pointer(const Pointer<U>& other) noexcept : target(other.get()) {
+    Pointer(T* object) noexcept
+        : target(object) {
         retainTarget();
     }
-    Pointer(Pointer&& other) noexcept : target(std::exchange(other.target, nullptr)) {}
+    Pointer(const Pointer& other) noexcept
+        : target(other.target) {
+        retainTarget();
+    }
+    template <class U>
+    Pointer(const Pointer<U>& other) noexcept
+        : target(other.get()) {
+        retainTarget();
+    }
+    Pointer(Pointer&& other) noexcept
+        : target(std::exchange(other.target, nullptr)) {}
     ~Pointer() { releaseTarget(); }
 
     // Takes over the creation reference of a freshly made object without retaining it.

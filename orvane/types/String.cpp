@@ -45,17 +45,28 @@ std::uint32_t String::capacityFor(std::uint32_t length) {
     return static_cast<std::uint32_t>(capacity);
 }
 
-String::String(const char* text) { adopt(text, checkedLength(text)); }
+String::String(const char* text) {
+    adopt(text, checkedLength(text));
+}
 
-String::String(const String& other) : Object(other) { adopt(other.buffer, other.size); }
+String::String(const String& other)
+    : Object(other) {
+    adopt(other.buffer, other.size);
+}
 
 String::String(String&& other) noexcept
-    : Object(other), buffer(std::exchange(other.buffer, nullptr)),
-      bytes(std::exchange(other.bytes, 0)), size(std::exchange(other.size, 0)) {}
+    : Object(other)
+    , buffer(std::exchange(other.buffer, nullptr))
+    , bytes(std::exchange(other.bytes, 0))
+    , size(std::exchange(other.size, 0)) {}
 
-String::~String() { freeBuffer(); }
+String::~String() {
+    freeBuffer();
+}
 
-String& String::operator=(const String& other) { return assign(other); }
+String& String::operator=(const String& other) {
+    return assign(other);
+}
 
 String& String::operator=(String&& other) noexcept {
     if (this != &other) {
@@ -67,7 +78,9 @@ String& String::operator=(String&& other) noexcept {
     return *this;
 }
 
-String& String::operator=(const char* text) { return assign(text); }
+String& String::operator=(const char* text) {
+    return assign(text);
+}
 
 void String::freeBuffer() noexcept {
     std::free(buffer);
@@ -173,11 +186,17 @@ int String::lastIndexOf(const char* text, int from) const noexcept {
     return -1;
 }
 
-String String::getName() const { return *this; }
+String String::getName() const {
+    return *this;
+}
 
-String String::toString() const { return *this; }
+String String::toString() const {
+    return *this;
+}
 
-String String::getClassName() const { return object::classPath(Object::getClassName(), ":String"); }
+String String::getClassName() const {
+    return object::classPath(Object::getClassName(), ":String");
+}
 
 String::String(const char* left, std::uint32_t leftLength, const char* right,
                std::uint32_t rightLength) {

@@ -10,7 +10,9 @@ namespace {
 
 class Member : public object::Object, public Chainable<Member> {
 public:
-    Member(int id, int* destructions) : id(id), destructions(destructions) {}
+    Member(int id, int* destructions)
+        : id(id)
+        , destructions(destructions) {}
     ~Member() override { ++*destructions; }
     int id;
 

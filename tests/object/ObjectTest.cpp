@@ -1,6 +1,6 @@
+#include "orvane/object/Object.h"
 #include "orvane/object/Class.h"
 #include "orvane/object/Exception.h"
-#include "orvane/object/Object.h"
 #include "orvane/object/Pointer.h"
 #include "tests/support/Counted.h"
 

@@ -15,9 +15,18 @@ struct Counted {
     int value = 0;
 
     Counted() { made(); }
-    explicit Counted(int v) : value(v) { made(); }
-    Counted(const Counted& other) : value(other.value) { made(); }
-    Counted(Counted&& other) noexcept : value(other.value) { made(); }
+    explicit Counted(int v)
+        : value(v) {
+        made();
+    }
+    Counted(const Counted& other)
+        : value(other.value) {
+        made();
+    }
+    Counted(Counted&& other) noexcept
+        : value(other.value) {
+        made();
+    }
     Counted& operator=(const Counted&) = default;
     ~Counted() {
         --alive;
@@ -36,7 +45,8 @@ private:
 // An engine object that records its own destruction.
 class Tracked : public object::Object {
 public:
-    explicit Tracked(int* destructions = nullptr) : destructions(destructions) {}
+    explicit Tracked(int* destructions = nullptr)
+        : destructions(destructions) {}
     ~Tracked() override {
         if (destructions)
             ++*destructions;

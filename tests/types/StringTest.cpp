@@ -1,5 +1,5 @@
-#include "orvane/object/Class.h"
 #include "orvane/types/String.h"
+#include "orvane/object/Class.h"
 
 #include <gtest/gtest.h>
 
