@@ -66,6 +66,21 @@ bool skipForward(io::InputStream* stream, std::int64_t count) {
     return true;
 }
 
+std::uint32_t directColourFormat(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 15:
+        return PixelFormat::RGB15;
+    case 16:
+        return PixelFormat::RGB16;
+    case 24:
+        return PixelFormat::BGR24;
+    case 32:
+        return PixelFormat::BGRA32;
+    default:
+        throw io::TranslatorFormatException();
+    }
+}
+
 void copyRgb15(std::uint8_t* out, const std::uint8_t* in, std::size_t count) noexcept {
     for (std::size_t i = 0; i < count; ++i) {
         out[2 * i] = in[2 * i];

@@ -72,6 +72,10 @@ inline std::uint32_t readLittle32(const std::uint8_t* p) noexcept {
 // proportion to its data rather than to the size it claims.
 bool readPackedRows(io::InputStream* stream, Image& image, std::int64_t available, bool bottomUp);
 
+// The format of stored pixels of 15, 16, 24 or 32 bits; other depths are a
+// TranslatorFormatException.
+std::uint32_t directColourFormat(int bitsPerPixel);
+
 // Copies count 16-bit pixels, clearing bit 15 (see the 16-bit channel order in
 // PixelFormat.h).
 void copyRgb15(std::uint8_t* out, const std::uint8_t* in, std::size_t count) noexcept;

@@ -62,23 +62,9 @@ Header readInfoHeader(io::InputStream* stream, std::int64_t remaining) {
 }
 
 std::uint32_t formatFor(int bitCount) {
-    switch (bitCount) {
-    case 1:
-    case 2:
-    case 4:
-    case 8:
+    if (bitCount == 1 || bitCount == 2 || bitCount == 4 || bitCount == 8)
         return PixelFormat::INDEX8;
-    case 15:
-        return PixelFormat::RGB15;
-    case 16:
-        return PixelFormat::RGB16;
-    case 24:
-        return PixelFormat::BGR24;
-    case 32:
-        return PixelFormat::BGRA32;
-    default:
-        throw io::TranslatorFormatException();
-    }
+    return directColourFormat(bitCount);
 }
 
 // Where the picture's rows go: the file stores them bottom-up unless the height was

@@ -28,18 +28,7 @@ struct Header {
 std::uint32_t formatFor(int colourMapType, int depth) {
     if (colourMapType != 0 && depth <= 8)
         return PixelFormat::INDEX8;
-    switch (depth) {
-    case 15:
-        return PixelFormat::RGB15;
-    case 16:
-        return PixelFormat::RGB16;
-    case 24:
-        return PixelFormat::BGR24;
-    case 32:
-        return PixelFormat::BGRA32;
-    default:
-        throw io::TranslatorFormatException();
-    }
+    return directColourFormat(depth);
 }
 
 Header parseHeader(const std::uint8_t* bytes) {
