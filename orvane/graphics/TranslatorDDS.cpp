@@ -44,16 +44,9 @@ std::uint32_t formatFor(std::uint32_t code, std::uint32_t bitCount) {
     case fourCC('D', 'X', 'T', '5'):
         return PixelFormat::DXT5;
     }
-    switch (bitCount) {
-    case 16:
-        return PixelFormat::RGB16;
-    case 24:
-        return PixelFormat::BGR24;
-    case 32:
-        return PixelFormat::BGRA32;
-    default:
+    if (bitCount != 16 && bitCount != 24 && bitCount != 32) // no 15-bit surfaces
         throw io::TranslatorFormatException();
-    }
+    return directColourFormat(int(bitCount));
 }
 
 Header readHeader(io::InputStream* stream) {
