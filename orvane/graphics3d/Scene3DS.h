@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane::graphics3d {
+
+// What Translator3DS reads from a 3DS file, before any engine object is made: plain data
+// in file order, so that the model builder, the tools, the tests and the benchmarks all
+// see the same thing. Names are kept as the file spells them (3DS names are 8-bit text).
+
+// A colour as a material chunk gives it: red, green, blue, and an alpha that is always 0.
+struct Colour3DS {
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float alpha = 0.0f;
+};
+
+// One material chunk (AFFF). A material without a name chunk has the empty name.
+struct Material3DS {
+    std::string name;
+    Colour3DS ambient;
+    Colour3DS diffuse;
+    Colour3DS specular;
+    Colour3DS emission;
+    float shininess = 0.0f; // already scaled: a stored 45 gives 0.45
+    // Set by a texture-map chunk (A200); the file name is that of its last A300 chunk, or
+    // empty when it has none.
+    bool textured = false;
+    std::string textureName;
+};
+
+// One face-material group (4130) with at least one face.
+struct FaceGroup3DS {
+    std::string materialName;
+    // The material the name denoted when the group was read: an index into
+    // Scene3DS::materials, or -1 when no material of that name had been read yet. A later
+    // material of the same name replaces the earlier one only for groups read after it.
+    int material = -1;
+    // Indices into the mesh's faces as stored; an index not below the face count is kept
+    // here and drawn as nothing.
+    std::vector<std::uint16_t> faces;
+};
+
+// One triangle mesh chunk (4100) and the name of the object (4000) holding it.
+struct Mesh3DS {
+    std::string objectName;
+    int editor = 0; // which 3D-editor chunk (0, 1, ...) the mesh came from
+    // The arrays of the last vertex (4110) and texture-coordinate (4140) chunks; each holds
+    // at least vertexCount entries.
+    std::vector<float> positions; // x, y, z per vertex
+    std::vector<float> texCoords; // u, v per vertex, as stored
+    bool hasTexCoords = false;    // a 4140 chunk was read
+    // The smallest count of all the mesh's 4110 and 4140 chunks.
+    std::uint32_t vertexCount = 0;
+    // The faces of the last 4120 chunk: vertex indices a, b, c and the flags per face.
+    std::vector<std::uint16_t> faces;
+    std::uint32_t faceCount = 0;
+    std::vector<FaceGroup3DS> groups; // in file order
+    // The local coordinate system (4160): x axis, y axis, z axis, origin. Kept, never
+    // applied to the vertices.
+    float localAxes[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+
+    // Whether anything is built for the mesh: it needs vertices and faces.
+    bool isBuildable() const noexcept { return vertexCount > 0 && faceCount > 0; }
+};
+
+struct Scene3DS {
+    std::vector<Material3DS> materials; // every material chunk, replaced ones included
+    std::vector<Mesh3DS> meshes;        // every triangle mesh chunk
+    int editors = 0;                    // number of 3D-editor chunks (3D3D) read
+};
+
+} // namespace orvane::graphics3d

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "orvane/container/Stack.h"
+#include "orvane/graphics3d/ChunkListener3DS.h"
+#include "orvane/graphics3d/ModelBuilder3DS.h"
+#include "orvane/graphics3d/ModelTranslator.h"
+#include "orvane/graphics3d/Scene3DS.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvane::graphics3d {
+
+// Reads 3DS files: a tree of chunks, each a little-endian header (16-bit id, 32-bit length
+// counting the header, the chunk's own data and its sub-chunks) followed by its own data
+// and its sub-chunks. The reader walks strictly forward and skips what it does not know,
+// wherever it appears. Sub-chunks are recognised only inside their containers:
+//
+//   stream  4D4D main chunk (must come first)
+//   4D4D    3D3D 3D editor, AFFF material
+//   3D3D    4000 named object, AFFF material
+//   4000    4100 triangle mesh
+//   4100    4110 vertices, 4120 faces, 4130 face-material group, 4140 texture
+//           coordinates, 4160 local axes
+//   4120    4130 face-material group
+//   AFFF    A000 name, A010 ambient, A020 diffuse, A030 specular, A080 emission colour,
+//           A040 shininess, A200 texture map
+//   A200    A300 texture file name (the last one wins)
+//
+// Damaged files raise io::TranslatorFormatException: a stream that does not start with a
+// 4D4D header, a header cut short, a chunk whose length is below 6 or longer than what
+// is left of its parent, a level with 1 to 5 bytes left when a header is due, and a
+// chunk's own data that is cut short or claims more bytes than the chunk holds. Every
+// count is checked against the bytes its chunk holds before memory is taken for it, and
+// arrays grow only as their bytes arrive, so a short file cannot make the reader allocate
+// much. IO exceptions of the stream pass through.
+//
+// One translator serves one call at a time and keeps nothing of a file between calls; its
+// managers and model builder persist.
+class Translator3DS : public ModelTranslator {
+public:
+    Translator3DS();
+    ~Translator3DS() override;
+
+    // The model of the file (length -1: the stream's available()), owned by the caller, or
+    // null when the file has no 3D-editor chunk. Building needs a model builder: without
+    // one, a file with a 3D-editor chunk raises io::TranslatorException saying so, after
+    // the whole file has been read and checked.
+    Model* translate(io::InputStream* stream, int length) override;
+    // Not supported: answers 0.
+    int write(const Model* model, io::OutputStream* stream) override;
+    // True when the two bytes at the file's position are the main chunk's id, 0x4D4D.
+    bool identify(io::File* file) override;
+
+    // Reads and checks the whole file into scene (which is cleared first) without making
+    // engine objects; raises as translate() does. The listener, when given, sees every
+    // chunk the walk reaches.
+    void read(io::InputStream* stream, int length, Scene3DS& scene,
+              ChunkListener3DS* listener = nullptr);
+
+    // The builder translate() hands scenes to (owned by the translator; null: none).
+    void setModelBuilder(std::unique_ptr<ModelBuilder3DS> builder) noexcept;
+    ModelBuilder3DS* getModelBuilder() const noexcept { return modelBuilder.get(); }
+
+    types::String getClassName() const override;
+
+    // One entry of the chunk stack: the chunk entered and the bytes of its own level that
+    // followed it.
+    struct Chunk {
+        std::uint16_t id;
+        std::int32_t levelRemaining;
+    };
+
+private:
+    // The forward walk.
+    bool nextChunk();
+    void enterChunk();
+    void leaveChunk();
+    void readExact(void* buffer, std::int32_t count);
+    std::string readString();
+    std::string readName();
+    Colour3DS readColour();
+    float readPercentage();
+    std::uint16_t readCount();
+    template <class T>
+    void readArray(std::vector<T>& into, std::uint32_t count, std::uint32_t perItem);
+
+    // The containers.
+    void readMain();
+    void readEditor();
+    void readObject();
+    void readMesh(const std::string& objectName);
+    void readVertices(Mesh3DS& mesh);
+    void readFaces(Mesh3DS& mesh);
+    void readGroup(Mesh3DS& mesh);
+    void readTexCoords(Mesh3DS& mesh);
+    void readLocalAxes(Mesh3DS& mesh);
+    void readMaterial();
+    void readTextureMap(Material3DS& material);
+    void lowerVertexCount(Mesh3DS& mesh, std::uint32_t count, bool& counted);
+
+    void detail(const std::string& text);
+    void reset(io::InputStream* stream, int length, Scene3DS* scene, ChunkListener3DS* listener);
+
+    // Reading state of one call.
+    io::InputStream* stream = nullptr;
+    std::int32_t bodyRemaining = 0;  // unread bytes of the current chunk's body
+    std::uint16_t chunkId = 0;       // id of the current chunk
+    std::int32_t levelRemaining = 0; // bytes of the current level after the current chunk
+    container::Stack<Chunk> chunks;
+    Scene3DS* scene = nullptr;
+    ChunkListener3DS* listener = nullptr;
+    // Material name to its index in scene->materials, the latest of each name.
+    std::map<std::string, int> materialsByName;
+
+    std::unique_ptr<ModelBuilder3DS> modelBuilder;
+};
+
+} // namespace orvane::graphics3d
