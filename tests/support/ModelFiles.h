@@ -136,7 +136,7 @@ inline Chunk textChunk(std::uint16_t id, const std::string& text) {
 
 // A200 naming one texture file.
 inline Chunk textureMapChunk(const std::string& file) {
-    return Chunk(0xA200).add(percentChunk(0x0030, 100)).add(textChunk(0xA300, file));
+    return Chunk(0xA200).add(Chunk(0x0030).u16(100)).add(textChunk(0xA300, file));
 }
 
 struct Material {
