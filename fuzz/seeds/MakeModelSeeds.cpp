@@ -88,13 +88,14 @@ int main(int argc, char** argv) {
                                              .add(Chunk(0x4150).u32(1).u32(1)))}));
     Chunk secondEditor(0x3D3D);
     secondEditor.add(fullMaterial()).add(objectChunk("Second", gridMesh(2, 2, true, true)));
-    save("two-editors.3ds", Chunk(0x4D4D)
-                                .add(Chunk(0x0002).u32(3))
-                                .add(fullMaterial())
-                                .add(Chunk(0x3D3D).add(objectChunk("First", gridMesh(2, 1, true, false))))
-                                .add(secondEditor)
-                                .add(Chunk(0xB000).add(Chunk(0xB00A).u16(5).text("KF")))
-                                .bytes());
+    save("two-editors.3ds",
+         Chunk(0x4D4D)
+             .add(Chunk(0x0002).u32(3))
+             .add(fullMaterial())
+             .add(Chunk(0x3D3D).add(objectChunk("First", gridMesh(2, 1, true, false))))
+             .add(secondEditor)
+             .add(Chunk(0xB000).add(Chunk(0xB00A).u16(5).text("KF")))
+             .bytes());
     save("objects.3ds", modelFile({objectChunk("Light", Chunk(0x4600).f32(1).f32(2).f32(3)),
                                    objectChunk("Camera", Chunk(0x4700).f32(0).f32(0).f32(9)),
                                    objectChunk("Mesh", gridMesh(1, 1, true, true))}));

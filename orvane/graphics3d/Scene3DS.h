@@ -63,8 +63,11 @@ struct Mesh3DS {
     // applied to the vertices.
     float localAxes[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
 
-    // Whether anything is built for the mesh: it needs vertices and faces.
-    bool isBuildable() const noexcept { return vertexCount > 0 && faceCount > 0; }
+    // Whether anything is built for the mesh: it needs vertex positions (a mesh may have
+    // texture coordinates alone) and faces.
+    bool isBuildable() const noexcept {
+        return vertexCount > 0 && faceCount > 0 && positions.size() / 3 >= vertexCount;
+    }
 };
 
 struct Scene3DS {

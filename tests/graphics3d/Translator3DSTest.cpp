@@ -292,6 +292,9 @@ TEST(Translator3DSRead, VertexCountIsTheSmallestOfPositionAndCoordinateCountsFac
                                     test::texCoordChunk(eight), test::faceChunk({{0, 1, 2}})});
     EXPECT_EQ(lowered.vertexCount, 0u) << "a later, smaller count (0 too) lowers it";
     EXPECT_FALSE(lowered.isBuildable());
+    const Mesh3DS noPositions = meshOf({test::texCoordChunk(eight), test::faceChunk({{0, 1, 2}})});
+    EXPECT_EQ(noPositions.vertexCount, 8u);
+    EXPECT_FALSE(noPositions.isBuildable()) << "coordinates without positions build nothing";
     const Mesh3DS noCoordinates = meshOf({test::vertexChunk(ten)});
     EXPECT_FALSE(noCoordinates.hasTexCoords);
     EXPECT_EQ(noCoordinates.vertexCount, 10u);

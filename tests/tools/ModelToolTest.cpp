@@ -84,8 +84,7 @@ TEST(ModelToolDump, ShowsWhereADamagedFileFailsAndExitsOne) {
     EXPECT_EQ(outcome.out, "4D4D length 18 depth 0\n"
                            "  3D3D length 12 depth 1\n"
                            "    4000 length 3 depth 2\n");
-    EXPECT_EQ(outcome.err,
-              path + ": TranslatorFormatException: TranslatorFormatException\n");
+    EXPECT_EQ(outcome.err, path + ": TranslatorFormatException: TranslatorFormatException\n");
 
     const Outcome missing = run({"dump", dir.path("absent.3ds")});
     EXPECT_EQ(missing.code, 1);
