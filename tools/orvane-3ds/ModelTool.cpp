@@ -24,8 +24,8 @@ public:
     void chunk(std::uint16_t id, std::int32_t length, int depth) override {
         flush();
         char head[64];
-        std::snprintf(head, sizeof head, "%*s%04X length %d depth %d", 2 * depth, "",
-                      unsigned(id), int(length), depth);
+        std::snprintf(head, sizeof head, "%*s%04X length %d depth %d", 2 * depth, "", unsigned(id),
+                      int(length), depth);
         line = head;
     }
     void detail(const std::string& text) override { line += "  " + text; }

@@ -1,0 +1,148 @@
+// The viewer's sample jet (data/, written by tools/make-sample-model) read as the viewer
+// reads it: the 3DS file through the 3DS reader, the textures its materials name through
+// the case-insensitive file open and the image roster. Other tests may rely on the counts
+// checked here.
+
+#include "orvane/graphics/ImageDecoding.h"
+#include "orvane/graphics/TranslatorRoster.h"
+#include "orvane/graphics3d/MeshLayout3DS.h"
+#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/io/SystemFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace orvane::graphics3d {
+namespace {
+
+constexpr const char* modelPath = "data/f5e_05.3ds";
+
+Scene3DS readSample() {
+    auto file = object::Pointer<io::SystemFile>::adopt(
+        io::SystemFile::open(modelPath, io::SystemFile::MODE_READ));
+    Translator3DS translator;
+    EXPECT_TRUE(translator.identify(file.get()));
+    Scene3DS scene;
+    translator.read(file->getInputStream(), -1, scene);
+    return scene;
+}
+
+bool isUpperCase83(const std::string& name) {
+    const std::size_t dot = name.find('.');
+    if (dot == std::string::npos || dot == 0 || dot > 8 || name.size() - dot - 1 > 3)
+        return false;
+    return std::none_of(name.begin(), name.end(), [](char c) { return std::islower(c); });
+}
+
+TEST(SampleModel, HoldsTheJetsMaterialsAndMeshes) {
+    const Scene3DS scene = readSample();
+    EXPECT_EQ(scene.editors, 1);
+    std::vector<std::string> names;
+    for (const Material3DS& material : scene.materials)
+        names.push_back(material.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"SKIN", "CANOPY", "INSIGNIA", "NOZZLE", "FINFLASH",
+                                               "RADOME", "DARK", "TANK", "MISSILE"}));
+    ASSERT_EQ(scene.meshes.size(), 19u);
+    std::uint32_t vertices = 0, faces = 0, groups = 0;
+    for (const Mesh3DS& mesh : scene.meshes) {
+        EXPECT_TRUE(mesh.isBuildable()) << mesh.objectName;
+        EXPECT_TRUE(mesh.hasTexCoords) << mesh.objectName;
+        vertices += mesh.vertexCount;
+        faces += mesh.faceCount;
+        std::uint32_t grouped = 0;
+        for (const FaceGroup3DS& group : mesh.groups) {
+            EXPECT_GE(group.material, 0) << mesh.objectName << ": materials come first";
+            grouped += std::uint32_t(group.faces.size());
+            ++groups;
+        }
+        EXPECT_EQ(grouped, mesh.faceCount) << mesh.objectName << ": every face drawn once";
+    }
+    EXPECT_EQ(vertices, 4539u);
+    EXPECT_EQ(faces, 7108u);
+    EXPECT_EQ(groups, 24u);
+}
+
+// Every texture is named in 8.3 upper case, opens from data/ (one only through the
+// case-insensitive fallback, as it lies on disk in lower case), and decodes through the
+// image roster; together they use every format the engine reads.
+TEST(SampleModel, TexturesResolveToFilesInDataInEveryImageFormat) {
+    const Scene3DS scene = readSample();
+    graphics::TranslatorRoster roster;
+    std::set<std::string> translators;
+    int textured = 0, onlyByCase = 0;
+    for (const Material3DS& material : scene.materials) {
+        if (!material.textured)
+            continue;
+        ++textured;
+        const std::string& name = material.textureName;
+        EXPECT_TRUE(isUpperCase83(name)) << name;
+        const std::string path = "data/" + name;
+        if (!std::filesystem::exists(path))
+            ++onlyByCase;
+        auto file = object::Pointer<io::SystemFile>::adopt(
+            io::SystemFile::open(path.c_str(), io::SystemFile::MODE_READ));
+        io::Translator<graphics::Image>* translator = roster.findTranslator(file.get());
+        ASSERT_NE(translator, nullptr) << name;
+        translators.insert(translator->getClassName().cString());
+        const graphics::ImageHolder image(translator->translate(file->getInputStream(), -1));
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_GE(image->getWidth(), 64) << name;
+        EXPECT_LE(image->getWidth(), 256) << name;
+        EXPECT_GE(image->getHeight(), 64) << name;
+        EXPECT_LE(image->getHeight(), 256) << name;
+    }
+    EXPECT_EQ(textured, 6);
+    EXPECT_GE(onlyByCase, 1);
+    std::set<std::string> formats;
+    for (const std::string& path : translators)
+        formats.insert(path.substr(path.rfind(':') + 1));
+    EXPECT_EQ(formats, (std::set<std::string>{"TranslatorBMP", "TranslatorGIF", "TranslatorJPG",
+                                              "TranslatorPCX", "TranslatorPNG", "TranslatorTGA"}));
+}
+
+// The viewer draws the model translated 400 units away from a camera whose frustum opens
+// 45 degrees to each side, with back faces culled: the whole jet must lie inside that
+// frustum, and its closed parts must be wound counter-clockwise seen from outside (a
+// positive enclosed volume) so that culling leaves their outsides.
+TEST(SampleModel, FitsTheViewersFrameAndFacesOutward) {
+    const Scene3DS scene = readSample();
+    float minY = 1e9f, maxY = -1e9f;
+    for (const Mesh3DS& mesh : scene.meshes) {
+        for (std::uint32_t v = 0; v < mesh.vertexCount; ++v) {
+            const float x = mesh.positions[3 * v], y = mesh.positions[3 * v + 1];
+            const float distance = 400.0f - mesh.positions[3 * v + 2];
+            EXPECT_LT(std::fabs(x), distance) << mesh.objectName;
+            EXPECT_LT(std::fabs(y), distance) << mesh.objectName;
+            EXPECT_GT(distance, 10.0f);
+            EXPECT_LT(distance, 800.0f);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+        const bool decal = mesh.objectName.rfind("MARK", 0) == 0 || mesh.objectName == "FINFLASH";
+        if (decal)
+            continue;
+        double volume = 0;
+        for (std::uint32_t f = 0; f < mesh.faceCount; ++f) {
+            const float* a = &mesh.positions[3 * mesh.faces[4 * f]];
+            const float* b = &mesh.positions[3 * mesh.faces[4 * f + 1]];
+            const float* c = &mesh.positions[3 * mesh.faces[4 * f + 2]];
+            volume += (double(a[0]) * (double(b[1]) * c[2] - double(b[2]) * c[1]) -
+                       double(a[1]) * (double(b[0]) * c[2] - double(b[2]) * c[0]) +
+                       double(a[2]) * (double(b[0]) * c[1] - double(b[1]) * c[0])) /
+                      6.0;
+        }
+        EXPECT_GT(volume, 0.0) << mesh.objectName;
+    }
+    EXPECT_GT(maxY - minY, 250.0f);
+    EXPECT_LT(maxY - minY, 350.0f);
+    EXPECT_NEAR((maxY + minY) / 2, 0.0f, 20.0f);
+}
+
+} // namespace
+} // namespace orvane::graphics3d
