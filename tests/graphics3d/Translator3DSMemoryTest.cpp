@@ -21,22 +21,55 @@ std::atomic<std::size_t> largestRequest{0};
 
 } // namespace
 
-void* operator new(std::size_t size) {
+// Every non-aligned allocation function is replaced, so that each pointer is freed by the
+// family that made it (the sanitizers check that); the aligned ones stay the library's.
+namespace {
+
+void* allocate(std::size_t size) noexcept {
     if (watching.load(std::memory_order_relaxed)) {
         std::size_t seen = largestRequest.load();
         while (size > seen && !largestRequest.compare_exchange_weak(seen, size)) {
         }
     }
-    if (void* memory = std::malloc(size ? size : 1))
+    return std::malloc(size ? size : 1);
+}
+
+void* allocateOrThrow(std::size_t size) {
+    if (void* memory = allocate(size))
         return memory;
     throw std::bad_alloc();
 }
 
+} // namespace
+
+void* operator new(std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return allocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
 [[gnu::noinline]] void operator delete(void* memory) noexcept {
     std::free(memory);
 }
-
+[[gnu::noinline]] void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
 [[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept {
     std::free(memory);
 }
 

@@ -209,7 +209,8 @@ void annulus(Part& part, const Ring& outer, const Ring& inner, int segments, con
 }
 
 // Sections of a body of revolution about (cx, cz) from a radius profile over y.
-std::vector<Ring> revolution(float cx, float cz, const std::vector<std::pair<float, float>>& profile) {
+std::vector<Ring> revolution(float cx, float cz,
+                             const std::vector<std::pair<float, float>>& profile) {
     std::vector<Ring> rings;
     for (const auto& [y, r] : profile)
         rings.push_back({y, cx, cz, r, r});
@@ -226,8 +227,8 @@ std::vector<Ring> sampled(const std::vector<Ring>& controls, float step) {
         for (int s = 0; s < steps; ++s) {
             const float t = float(s) / float(steps);
             const auto mix = [t](float p, float q) { return p + (q - p) * t; };
-            rings.push_back({mix(a.y, b.y), mix(a.cx, b.cx), mix(a.cz, b.cz), mix(a.a, b.a),
-                             mix(a.b, b.b)});
+            rings.push_back(
+                {mix(a.y, b.y), mix(a.cx, b.cx), mix(a.cz, b.cz), mix(a.a, b.a), mix(a.b, b.b)});
         }
     }
     rings.push_back(controls.back());
@@ -327,8 +328,8 @@ Part fuselage() {
     part.use("SKIN");
     // (y, cx, cz, half width, half height), tail to nose.
     const std::vector<Ring> controls = {
-        {-128, 0, 0, 21, 13},   {-112, 0, 0, 22, 14}, {-60, 0, 0, 22, 15}, {-20, 0, 1, 21, 16},
-        {20, 0, 2, 18, 16},     {50, 0, 2, 15, 14},   {80, 0, 1, 12, 11},  {100, 0, 0, 9, 8},
+        {-128, 0, 0, 21, 13}, {-112, 0, 0, 22, 14}, {-60, 0, 0, 22, 15}, {-20, 0, 1, 21, 16},
+        {20, 0, 2, 18, 16},   {50, 0, 2, 15, 14},   {80, 0, 1, 12, 11},  {100, 0, 0, 9, 8},
     };
     const std::vector<Ring> rings = sampled(controls, 6.0f);
     loft(part, rings, around, skinMap);
@@ -343,14 +344,12 @@ Part noseCone() {
     part.use("RADOME");
     const float base = 100.0f, length = 52.0f;
     std::vector<Ring> rings;
-    const float shape[][2] = {{0.0f, 1.0f},  {0.15f, 0.96f}, {0.3f, 0.88f}, {0.45f, 0.76f},
-                              {0.6f, 0.61f}, {0.75f, 0.44f}, {0.88f, 0.26f}, {0.96f, 0.1f},
-                              {1.0f, 0.0f}};
+    const float shape[][2] = {{0.0f, 1.0f},   {0.15f, 0.96f}, {0.3f, 0.88f},
+                              {0.45f, 0.76f}, {0.6f, 0.61f},  {0.75f, 0.44f},
+                              {0.88f, 0.26f}, {0.96f, 0.1f},  {1.0f, 0.0f}};
     for (const auto& [t, r] : shape)
         rings.push_back({base + length * t, 0, 0, 9.0f * r, 8.0f * r});
-    const UvMap map = [](Vec3 p) {
-        return std::pair{(p.x + 9.0f) / 18.0f, (p.z + 8.0f) / 16.0f};
-    };
+    const UvMap map = [](Vec3 p) { return std::pair{(p.x + 9.0f) / 18.0f, (p.z + 8.0f) / 16.0f}; };
     loft(part, rings, around, map);
     cap(part, rings.front(), around, false, map);
     return part;
@@ -359,8 +358,7 @@ Part noseCone() {
 Part canopy() {
     Part part("CANOPY");
     part.use("CANOPY");
-    const float centreY = 42.0f, halfLength = 32.0f, base = 12.5f, halfWidth = 9.5f,
-                height = 11.5f;
+    const float centreY = 42.0f, halfLength = 32.0f, base = 12.5f, halfWidth = 9.5f, height = 11.5f;
     const UvMap map = topView(-halfWidth, halfWidth, centreY - halfLength, centreY + halfLength);
     constexpr int stations = 16, across = 16;
     std::vector<std::vector<int>> dome;
@@ -368,7 +366,8 @@ Part canopy() {
     for (int i = 0; i <= stations; ++i) {
         const float t = -1.0f + 2.0f * float(i) / stations;
         // A bubble fuller at the front: the section shrinks faster toward the back.
-        const float scale = std::sqrt(std::max(0.0f, 1.0f - t * t)) * (t < 0 ? 1.0f + 0.25f * t : 1.0f);
+        const float scale =
+            std::sqrt(std::max(0.0f, 1.0f - t * t)) * (t < 0 ? 1.0f + 0.25f * t : 1.0f);
         const float y = centreY + halfLength * t;
         std::vector<int> row;
         for (int j = 0; j <= across; ++j) {
@@ -390,7 +389,8 @@ Part canopy() {
     std::vector<int> right, left;
     for (int i = 0; i <= stations; ++i) {
         const float t = -1.0f + 2.0f * float(i) / stations;
-        const float scale = std::sqrt(std::max(0.0f, 1.0f - t * t)) * (t < 0 ? 1.0f + 0.25f * t : 1.0f);
+        const float scale =
+            std::sqrt(std::max(0.0f, 1.0f - t * t)) * (t < 0 ? 1.0f + 0.25f * t : 1.0f);
         const float y = centreY + halfLength * t;
         right.push_back(part.vertex({halfWidth * scale, y, base}, 1, 0));
         left.push_back(part.vertex({-halfWidth * scale, y, base}, 0, 0));
@@ -440,8 +440,7 @@ Part wingMarking() {
 Part tailplane() {
     Part part("TAILPLANE_R");
     part.use("SKIN");
-    liftingSurface(part, {12, -106, -140, 3.2f, 54, -131, -148, 1.3f}, shifted({0, 0, 2}),
-                   skinMap);
+    liftingSurface(part, {12, -106, -140, 3.2f, 54, -131, -148, 1.3f}, shifted({0, 0, 2}), skinMap);
     return part;
 }
 
@@ -487,8 +486,8 @@ Part nozzle() {
         return std::pair{std::fabs(angle) / pi, (p.y + 152.0f) / 28.0f};
     };
     part.use("NOZZLE");
-    const std::vector<Ring> outer = {{-152, cx, cz, 8.2f, 8.2f}, {-140, cx, cz, 9.0f, 9.0f},
-                                     {-124, cx, cz, 9.6f, 9.6f}};
+    const std::vector<Ring> outer = {
+        {-152, cx, cz, 8.2f, 8.2f}, {-140, cx, cz, 9.0f, 9.0f}, {-124, cx, cz, 9.6f, 9.6f}};
     const Ring innerEnd{-152, cx, cz, 6.6f, 6.6f};
     const Ring innerDeep{-138, cx, cz, 6.0f, 6.0f};
     loft(part, outer, around, map);
@@ -504,10 +503,19 @@ Part dropTank() {
     Part part("TANK");
     part.use("TANK");
     const float cz = -27.0f;
-    const std::vector<Ring> rings =
-        revolution(0, cz,
-                   {{-62, 0},   {-58, 2.8f}, {-50, 5.2f}, {-38, 6.8f}, {-20, 7.5f}, {0, 7.5f},
-                    {10, 7.2f}, {20, 6.2f},  {28, 4.6f},  {34, 2.8f},  {38, 1.0f},  {39.5f, 0}});
+    const std::vector<Ring> rings = revolution(0, cz,
+                                               {{-62, 0},
+                                                {-58, 2.8f},
+                                                {-50, 5.2f},
+                                                {-38, 6.8f},
+                                                {-20, 7.5f},
+                                                {0, 7.5f},
+                                                {10, 7.2f},
+                                                {20, 6.2f},
+                                                {28, 4.6f},
+                                                {34, 2.8f},
+                                                {38, 1.0f},
+                                                {39.5f, 0}});
     loft(part, rings, around, skinMap);
     return part;
 }
@@ -525,22 +533,28 @@ Part missile() {
     Part part("MISSILE_R");
     part.use("MISSILE");
     const float cx = 86.5f, cz = -2.0f;
-    const std::vector<Ring> rings = revolution(
-        cx, cz,
-        {{-76, 0}, {-75, 2.2f}, {-70, 2.6f}, {-20, 2.6f}, {-14, 2.3f}, {-9, 1.5f}, {-6, 0.6f},
-         {-5, 0}});
+    const std::vector<Ring> rings = revolution(cx, cz,
+                                               {{-76, 0},
+                                                {-75, 2.2f},
+                                                {-70, 2.6f},
+                                                {-20, 2.6f},
+                                                {-14, 2.3f},
+                                                {-9, 1.5f},
+                                                {-6, 0.6f},
+                                                {-5, 0}});
     loft(part, rings, 12, skinMap);
     // Tail fins: four small plates in the frame of a surface turned about the body.
     const Planform finShape = {2.0f, -64, -75, 0.8f, 6.5f, -70, -76, 0.5f};
     for (int f = 0; f < 4; ++f) {
         const float angle = pi / 4 + pi / 2 * float(f);
         const float c = std::cos(angle), s = std::sin(angle);
-        liftingSurface(part, finShape,
-                       [=](Vec3 l) {
-                           // Span along (c, s) in the x-z plane, thickness across it.
-                           return Vec3{cx + l.x * c - l.z * s, l.y, cz + l.x * s + l.z * c};
-                       },
-                       skinMap, 2, 4);
+        liftingSurface(
+            part, finShape,
+            [=](Vec3 l) {
+                // Span along (c, s) in the x-z plane, thickness across it.
+                return Vec3{cx + l.x * c - l.z * s, l.y, cz + l.x * s + l.z * c};
+            },
+            skinMap, 2, 4);
     }
     return part;
 }
@@ -613,7 +627,7 @@ Rgb camouflage(int x, int y) {
         return {92, 104, 78}; // dark green-grey
     if (level < 0.58f)
         return {150, 140, 110}; // tan
-    return {176, 182, 170};    // light grey
+    return {176, 182, 170};     // light grey
 }
 
 // 24-bit BMP rows are stored bottom-up, padded to four bytes.
@@ -638,8 +652,8 @@ Bytes gifCanopy() {
     std::vector<Rgb> palette;
     for (int i = 0; i < 256; ++i) {
         const float t = float(i) / 255.0f;
-        palette.push_back({std::uint8_t(30 + 170 * t), std::uint8_t(48 + 175 * t),
-                           std::uint8_t(70 + 180 * t)});
+        palette.push_back(
+            {std::uint8_t(30 + 170 * t), std::uint8_t(48 + 175 * t), std::uint8_t(70 + 180 * t)});
     }
     palette[0] = {40, 40, 38}; // frame
     Gif gif{.width = side, .height = side, .globalMap = palette};
@@ -697,8 +711,8 @@ Bytes tgaInsignia() {
             pixels.insert(pixels.end(), {c[2], c[1], c[0], 255});
         }
     }
-    return tgaFile({.width = side, .height = side, .depth = 32, .descriptor = 8,
-                    .pixelData = pixels});
+    return tgaFile(
+        {.width = side, .height = side, .depth = 32, .descriptor = 8, .pixelData = pixels});
 }
 
 // Exhaust metal: bands of burnt steel along the nozzle, darker toward its end, with streaks.
@@ -721,15 +735,15 @@ Bytes pcxNozzle() {
         const float along = 1.0f - float(y) / float(height - 1);
         for (int x = 0; x < width; ++x) {
             float level = 0.25f + 0.6f * along;
-            level += 0.12f * std::sin(along * 40.0f);              // bands
+            level += 0.12f * std::sin(along * 40.0f);          // bands
             level += 0.15f * (streaks[std::size_t(x)] - 0.5f); // streaks
             if ((x / 8) % 2 == 0 && y > height - 20)
                 level -= 0.15f; // petals at the open end
             raw.push_back(std::uint8_t(std::clamp(level, 0.0f, 1.0f) * 255.0f));
         }
     }
-    return pcxFile({.width = width, .height = height, .encoded = pcxEncode(raw),
-                    .palette = palette});
+    return pcxFile(
+        {.width = width, .height = height, .encoded = pcxEncode(raw), .palette = palette});
 }
 
 // Digits of a tiny 3 x 5 font, one row of three bits per line, top first.
@@ -759,7 +773,9 @@ Bytes jpegFinFlash() {
         }
         return camouflage(x + 30, y + 60);
     };
-    return jpegFile({.width = width, .height = height, .quality = 92,
+    return jpegFile({.width = width,
+                     .height = height,
+                     .quality = 92,
                      .samples = rgbPixels(width, height, shade)});
 }
 
@@ -811,31 +827,62 @@ int main(int argc, char** argv) {
         {"RADOME.PNG", "RADOME.PNG", pngRadome()},
     };
     const std::vector<Material> materials = {
-        {.name = "SKIN", .ambient = {0.2f, 0.2f, 0.2f}, .diffuse = {0.9f, 0.9f, 0.9f},
-         .specular = {0.25f, 0.25f, 0.25f}, .shininess = 15, .texture = "CAMO1.BMP"},
-        {.name = "CANOPY", .ambient = {0.1f, 0.12f, 0.15f}, .diffuse = {0.6f, 0.7f, 0.8f},
-         .specular = {0.9f, 0.9f, 0.9f}, .shininess = 80, .texture = "CANOPY.GIF"},
-        {.name = "INSIGNIA", .ambient = {0.2f, 0.2f, 0.2f}, .diffuse = {0.95f, 0.95f, 0.95f},
-         .shininess = 15, .texture = "INSIG.TGA"},
-        {.name = "NOZZLE", .ambient = {0.2f, 0.2f, 0.2f}, .diffuse = {0.8f, 0.8f, 0.8f},
-         .specular = {0.7f, 0.7f, 0.7f}, .shininess = 60, .texture = "NOZZLE.PCX"},
-        {.name = "FINFLASH", .ambient = {0.2f, 0.2f, 0.2f}, .diffuse = {0.95f, 0.95f, 0.95f},
-         .shininess = 15, .texture = "FINFLASH.JPG"},
-        {.name = "RADOME", .ambient = {0.15f, 0.15f, 0.15f}, .diffuse = {0.8f, 0.8f, 0.8f},
-         .specular = {0.4f, 0.4f, 0.4f}, .shininess = 40, .texture = "RADOME.PNG"},
-        {.name = "DARK", .ambient = {0.02f, 0.02f, 0.02f}, .diffuse = {0.07f, 0.07f, 0.08f},
-         .specular = {0.1f, 0.1f, 0.1f}, .shininess = 10},
-        {.name = "TANK", .ambient = {0.15f, 0.15f, 0.15f}, .diffuse = {0.62f, 0.64f, 0.62f},
-         .specular = {0.35f, 0.35f, 0.35f}, .shininess = 35},
-        {.name = "MISSILE", .ambient = {0.2f, 0.2f, 0.2f}, .diffuse = {0.92f, 0.92f, 0.9f},
-         .specular = {0.4f, 0.4f, 0.4f}, .shininess = 40},
+        {.name = "SKIN",
+         .ambient = {0.2f, 0.2f, 0.2f},
+         .diffuse = {0.9f, 0.9f, 0.9f},
+         .specular = {0.25f, 0.25f, 0.25f},
+         .shininess = 15,
+         .texture = "CAMO1.BMP"},
+        {.name = "CANOPY",
+         .ambient = {0.1f, 0.12f, 0.15f},
+         .diffuse = {0.6f, 0.7f, 0.8f},
+         .specular = {0.9f, 0.9f, 0.9f},
+         .shininess = 80,
+         .texture = "CANOPY.GIF"},
+        {.name = "INSIGNIA",
+         .ambient = {0.2f, 0.2f, 0.2f},
+         .diffuse = {0.95f, 0.95f, 0.95f},
+         .shininess = 15,
+         .texture = "INSIG.TGA"},
+        {.name = "NOZZLE",
+         .ambient = {0.2f, 0.2f, 0.2f},
+         .diffuse = {0.8f, 0.8f, 0.8f},
+         .specular = {0.7f, 0.7f, 0.7f},
+         .shininess = 60,
+         .texture = "NOZZLE.PCX"},
+        {.name = "FINFLASH",
+         .ambient = {0.2f, 0.2f, 0.2f},
+         .diffuse = {0.95f, 0.95f, 0.95f},
+         .shininess = 15,
+         .texture = "FINFLASH.JPG"},
+        {.name = "RADOME",
+         .ambient = {0.15f, 0.15f, 0.15f},
+         .diffuse = {0.8f, 0.8f, 0.8f},
+         .specular = {0.4f, 0.4f, 0.4f},
+         .shininess = 40,
+         .texture = "RADOME.PNG"},
+        {.name = "DARK",
+         .ambient = {0.02f, 0.02f, 0.02f},
+         .diffuse = {0.07f, 0.07f, 0.08f},
+         .specular = {0.1f, 0.1f, 0.1f},
+         .shininess = 10},
+        {.name = "TANK",
+         .ambient = {0.15f, 0.15f, 0.15f},
+         .diffuse = {0.62f, 0.64f, 0.62f},
+         .specular = {0.35f, 0.35f, 0.35f},
+         .shininess = 35},
+        {.name = "MISSILE",
+         .ambient = {0.2f, 0.2f, 0.2f},
+         .diffuse = {0.92f, 0.92f, 0.9f},
+         .specular = {0.4f, 0.4f, 0.4f},
+         .shininess = 40},
     };
-    std::vector<Part> parts = {fuselage(), noseCone(), canopy(), dropTank(), pylon(),
-                               fin(),      finMarkings()};
+    std::vector<Part> parts = {fuselage(), noseCone(), canopy(),     dropTank(),
+                               pylon(),    fin(),      finMarkings()};
     for (const Part& part : {intake(), wing(), wingMarking(), tailplane(), nozzle(), missile()})
         parts.push_back(part);
     const std::vector<std::pair<Part, std::string>> pairs = {
-        {intake(), "INTAKE_L"},   {wing(), "WING_L"},     {wingMarking(), "MARK_L"},
+        {intake(), "INTAKE_L"},       {wing(), "WING_L"},     {wingMarking(), "MARK_L"},
         {tailplane(), "TAILPLANE_L"}, {nozzle(), "NOZZLE_L"}, {missile(), "MISSILE_L"},
     };
     for (const auto& [part, name] : pairs)
