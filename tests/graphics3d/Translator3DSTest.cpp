@@ -73,11 +73,13 @@ TEST(Translator3DSRead, DecodesMaterialsAndMeshesInFileOrder) {
         .add(Chunk(0xA200)
                  .add(test::textChunk(0xA300, "FIRST.BMP"))
                  .add(test::textChunk(0xA300, "CAMO1.BMP")));
+    Chunk axes(0x4160);
+    for (int i = 1; i <= 12; ++i)
+        axes.f32(float(i));
     const Bytes file = test::modelFile(
         {material, test::materialChunk({.name = "Glass", .shininess = 45}),
-         test::objectChunk("Body",
-                           quadMesh({quadFaces({test::groupChunk("Skin", {1})}), test::axesChunk(),
-                                     test::groupChunk("Glass", {0, 1})}))});
+         test::objectChunk("Body", quadMesh({quadFaces({test::groupChunk("Skin", {1})}), axes,
+                                             test::groupChunk("Glass", {0, 1})}))});
     const Scene3DS scene = readScene(file);
 
     ASSERT_EQ(scene.materials.size(), 2u);
@@ -105,6 +107,8 @@ TEST(Translator3DSRead, DecodesMaterialsAndMeshesInFileOrder) {
     EXPECT_EQ(mesh.texCoords[5], 1.0f);
     EXPECT_EQ(mesh.faceCount, 2u);
     EXPECT_EQ(mesh.faces, (std::vector<std::uint16_t>{0, 1, 2, 7, 0, 2, 3, 7}));
+    EXPECT_EQ(mesh.localAxes[0], 1.0f);
+    EXPECT_EQ(mesh.localAxes[11], 12.0f);
     ASSERT_EQ(mesh.groups.size(), 2u) << "a group directly in the mesh counts like one in 4120";
     EXPECT_EQ(mesh.groups[0].materialName, "Skin");
     EXPECT_EQ(mesh.groups[0].material, 0);
