@@ -16,7 +16,7 @@ FrameBuffer::FrameBuffer()
 
 bool FrameBuffer::setSize(std::int32_t newWidth, std::int32_t newHeight) {
     if (!window)
-        return false;
+        return resizeTarget && resizeTarget(newWidth, newHeight);
     if (!native::setWindowPosition(window, 0, 0, newWidth, newHeight,
                                    native::SWP_NOMOVE | native::SWP_NOZORDER |
                                        native::SWP_NOCOPYBITS))

@@ -4,6 +4,7 @@
 #include "orvane/object/Object.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace orvane::graphics3d {
 
@@ -19,8 +20,8 @@ public:
     // (0 x 0 without a window).
     FrameBuffer();
 
-    // Resizes the window and reads back the size it took (a window may refuse); false
-    // without a window.
+    // Resizes the window and reads back the size it took (a window may refuse), or has
+    // the offscreen target resize itself; false when neither can.
     bool setSize(std::int32_t newWidth, std::int32_t newHeight);
     // Store the value only (the context keeps them up to date when made current).
     void setWidth(std::int32_t value) noexcept { width = value; }
@@ -31,6 +32,9 @@ public:
     std::int32_t width = 0;
     std::int32_t height = 0;
     native::WindowHandle window = nullptr;
+    // For a frame buffer without a window: what gives the drawing target a new size (the
+    // offscreen context's framebuffer object); it keeps width and height up to date.
+    std::function<bool(std::int32_t, std::int32_t)> resizeTarget;
 };
 
 } // namespace orvane::graphics3d
