@@ -1,3 +1,5 @@
+#include "orvane/graphics/Image.h"
+#include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics3d/Context.h"
 #include "orvane/graphics3d/GLRecorder.h"
 #include "orvane/gui/OpenGL.h"
@@ -9,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace orvane::gui {
 namespace {
@@ -128,6 +131,85 @@ TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
     EXPECT_GE(probe.colourBits, 24);
     probe.stencilBits = 200;
     EXPECT_FALSE(probe.isSupported());
+}
+
+// Runs the test's scene on the window's thread for every frame.
+class SceneView : public OpenGL {
+public:
+    using OpenGL::OpenGL;
+    void render() override {
+        if (scene)
+            scene(*renderContext);
+        ++frames;
+    }
+    std::function<void(graphics3d::Context&)> scene;
+    std::atomic<int> frames{0};
+};
+
+std::uint32_t rgbAt(graphics::Image& image, int x, int y) {
+    const auto* p = static_cast<std::uint8_t*>(image.pixels()) + y * image.getRowBytes() + x * 3;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16;
+}
+
+TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
+    namespace format = graphics::PixelFormat;
+    Window window;
+    window.setSize({700, 520});
+    auto* view = new SceneView({0, 0, 64, 48});
+    graphics::Image picture(format::RGB24, 4, 3);
+    auto* source = static_cast<std::uint8_t*>(picture.pixels());
+    for (int i = 0; i < 12; ++i)
+        source[i * 3] = std::uint8_t(10 * i), source[i * 3 + 1] = 7, source[i * 3 + 2] = 0;
+    graphics::Image frame(format::RGB24, 64, 48);
+    std::atomic<bool> read{false};
+    view->scene = [&](graphics3d::Context& context) {
+        gl.glClearColor(0, 0, 1, 1);
+        gl.glClear(GL_COLOR_BUFFER_BIT);
+        context.frameBuffer.drawPixels(picture, {0, 0}, {5, 4, 4, 3});
+        read = context.frameBuffer.readPixels(frame, {0, 0}, {0, 0, 64, 48});
+    };
+    ASSERT_TRUE(window.addView(view));
+    ASSERT_TRUE(window.open()) << native::lastError();
+    ASSERT_NE(view->renderContext, nullptr) << native::lastError();
+    view->invalidate();
+    ASSERT_TRUE(test::eventually([&] { return view->frames > 0; }));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(rgbAt(frame, 0, 0), 0xFF0000u);
+    EXPECT_EQ(rgbAt(frame, 5, 4), 0x000700u) << "the picture's top-left pixel";
+    EXPECT_EQ(rgbAt(frame, 8, 6), 0x00076Eu) << "its bottom-right pixel (index 11)";
+    EXPECT_EQ(rgbAt(frame, 4, 4), 0xFF0000u);
+    EXPECT_EQ(rgbAt(frame, 9, 6), 0xFF0000u);
+    EXPECT_EQ(rgbAt(frame, 8, 7), 0xFF0000u);
+
+    // The frame buffer resizes its window; the next frame has the new size.
+    int width = 0, height = 0;
+    ASSERT_TRUE(window.invoke([&] {
+        bool resized = view->renderContext->frameBuffer.setSize(640, 480);
+        width = view->renderContext->frameBuffer.width;
+        height = view->renderContext->frameBuffer.height;
+        return resized;
+    }));
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+    graphics::Image corner(format::RGB24, 1, 1);
+    std::atomic<int> frameWidth{0};
+    ASSERT_TRUE(window.invoke([&] {
+        view->frames = 0; // frames painted from here on use the new scene
+        view->scene = [&](graphics3d::Context& context) {
+            gl.glClearColor(0, 1, 0, 1);
+            gl.glClear(GL_COLOR_BUFFER_BIT);
+            frameWidth = context.frameBuffer.width;
+            read = context.frameBuffer.readPixels(corner, {0, 0}, {639, 479, 1, 1});
+        };
+        return true;
+    }));
+    view->invalidate();
+    ASSERT_TRUE(test::eventually([&] { return view->frames > 0; }));
+    EXPECT_EQ(frameWidth.load(), 640);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(rgbAt(corner, 0, 0), 0x00FF00u) << "the bottom-right pixel of 640 x 480";
+    window.close();
+    view->release();
 }
 
 } // namespace
