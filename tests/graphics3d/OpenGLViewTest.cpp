@@ -7,6 +7,7 @@
 #include "orvane/native/Display.h"
 #include "orvane/native/Messages.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/WindowThreads.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,7 @@ TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
     view->depthBits = 16;
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
+    const std::uint32_t windowThread = test::windowThreadId(window);
     EXPECT_NE(view->renderContext, nullptr) << native::lastError();
     EXPECT_GE(view->colourBits, 24) << "the sizes are what the configuration provides";
     EXPECT_GE(view->depthBits, 16);
@@ -105,6 +107,7 @@ TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
     EXPECT_EQ(view->width.load(), 64);
 
     window.close();
+    EXPECT_TRUE(test::threadEnded(windowThread));
     EXPECT_EQ(view->renderContext, nullptr);
     EXPECT_EQ(view->glContext, nullptr);
     EXPECT_EQ(native::liveGLContextCount(), contextsBefore);
@@ -118,11 +121,13 @@ TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
     view->auxBuffers = 64;
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
+    const std::uint32_t windowThread = test::windowThreadId(window);
     EXPECT_EQ(view->nativeWindow.load(), nullptr) << "no child window is left behind";
     EXPECT_EQ(view->renderContext, nullptr);
     EXPECT_NE(native::lastError().find("configuration"), std::string::npos) << native::lastError();
     window.close();
     view->release();
+    EXPECT_TRUE(test::threadEnded(windowThread));
 
     OpenGL probe({0, 0, 1, 1});
     probe.colourBits = 16;
@@ -161,6 +166,7 @@ TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
     auto* view = new UnattachedView({0, 0, 32, 32});
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
+    const std::uint32_t windowThread = test::windowThreadId(window);
     graphics3d::GLRecorder recorder;
     ASSERT_TRUE(window.invoke([&] {
         native::WindowHandle handle = view->nativeWindow;
@@ -173,6 +179,7 @@ TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
     EXPECT_TRUE(recorder.calls().empty());
     window.close();
     view->release();
+    EXPECT_TRUE(test::threadEnded(windowThread));
 }
 
 // Runs the test's scene on the window's thread for every frame.
@@ -218,6 +225,7 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     };
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
+    const std::uint32_t windowThread = test::windowThreadId(window);
     ASSERT_NE(view->renderContext, nullptr) << native::lastError();
     view->invalidate();
     ASSERT_TRUE(test::eventually([&] { return captured.load(); }));
@@ -261,6 +269,7 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     EXPECT_EQ(rgbAt(corner, 0, 0), 0x00FF00u) << "the bottom-right pixel of 640 x 480";
     window.close();
     view->release();
+    EXPECT_TRUE(test::threadEnded(windowThread));
 }
 
 } // namespace
