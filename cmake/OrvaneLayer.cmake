@@ -1,13 +1,21 @@
-# orvane_layer(NAME FOLDERS dir... [LINKS target...])
+# orvane_layer(NAME FOLDERS dir... [LINKS target...] [EXCLUDE file...] [SOURCES file...])
 #
 # One library per layer. Sources are picked up from the layer's namespace folders so
 # that adding a class is adding its two files; CONFIGURE_DEPENDS re-globs on every build.
+# EXCLUDE and SOURCES (paths under orvane/) move a class of one namespace into a higher
+# layer that it needs (gui/OpenGL.cpp makes render contexts, so it is built with them).
 function(orvane_layer name)
-    cmake_parse_arguments(ARG "" "" "FOLDERS;LINKS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "FOLDERS;LINKS;EXCLUDE;SOURCES" ${ARGN})
     set(sources "")
     foreach(folder IN LISTS ARG_FOLDERS)
         file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/orvane/${folder}/*.cpp)
         list(APPEND sources ${found})
+    endforeach()
+    foreach(file IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/orvane/${file})
+    endforeach()
+    foreach(file IN LISTS ARG_SOURCES)
+        list(APPEND sources ${PROJECT_SOURCE_DIR}/orvane/${file})
     endforeach()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

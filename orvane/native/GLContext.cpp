@@ -401,6 +401,10 @@ bool destroyGLContext(GLContextHandle context) {
     return true;
 }
 
+void reportGLFailure(const std::string& text) {
+    setLastError(text);
+}
+
 int liveGLContextCount() noexcept {
     return liveContexts.load();
 }

@@ -3,6 +3,7 @@
 #include "orvane/native/Window.h"
 
 #include <cstdint>
+#include <string>
 
 namespace orvane::native {
 
@@ -84,6 +85,10 @@ bool swapGLBuffers(GLContextHandle context);
 // Destroys the context (releasing it first when it is current on the calling thread).
 // Window contexts are destroyed on their window's owner thread. False for a null handle.
 bool destroyGLContext(GLContextHandle context);
+
+// Records a failure of OpenGL set-up found above this layer (an offscreen context without
+// framebuffer objects), so that lastError() tells it like the layer's own failures.
+void reportGLFailure(const std::string& text);
 
 // Contexts made and not destroyed yet, of both kinds (leak checks).
 int liveGLContextCount() noexcept;
