@@ -1,5 +1,7 @@
 #include "orvane/graphics3d/BufferStorage.h"
 
+#include "orvane/graphics3d/Context.h"
+
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
@@ -76,9 +78,10 @@ std::uintptr_t BufferStorage::bind() const {
 }
 
 bool BufferStorage::buffersAvailable() noexcept {
-    return isAvailable(&GLTable::glGenBuffersARB) && isAvailable(&GLTable::glBindBufferARB) &&
-           isAvailable(&GLTable::glBufferDataARB) && isAvailable(&GLTable::glMapBufferARB) &&
-           isAvailable(&GLTable::glUnmapBufferARB) && isAvailable(&GLTable::glDeleteBuffersARB);
+    return Context::current() != nullptr && isAvailable(&GLTable::glGenBuffersARB) &&
+           isAvailable(&GLTable::glBindBufferARB) && isAvailable(&GLTable::glBufferDataARB) &&
+           isAvailable(&GLTable::glMapBufferARB) && isAvailable(&GLTable::glUnmapBufferARB) &&
+           isAvailable(&GLTable::glDeleteBuffersARB);
 }
 
 } // namespace orvane::graphics3d

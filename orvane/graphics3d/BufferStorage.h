@@ -6,10 +6,12 @@
 
 namespace orvane::graphics3d {
 
-// The memory behind a vertex or index buffer: an OpenGL buffer object when the driver
-// has the buffer-object entry points and the usage asks for one, otherwise ordinary
-// memory (always for USAGE_CLIENT, and whenever no OpenGL context has published its
-// entry points). A buffer object is mapped while locked; ordinary memory stays valid.
+// The memory behind a vertex or index buffer: an OpenGL buffer object when the usage
+// asks for one, a render context is current on the calling thread and the driver has the
+// buffer-object entry points; otherwise ordinary memory (always for USAGE_CLIENT, and
+// whenever there is no OpenGL context: the entry points a context published earlier
+// cannot make buffer objects without one). A buffer object is mapped while locked;
+// ordinary memory stays valid.
 //
 // Used on the rendering thread: making, locking and destroying a buffer object need the
 // OpenGL context it belongs to to be current.
@@ -53,7 +55,8 @@ public:
         return bufferObject ? 0 : reinterpret_cast<std::uintptr_t>(data);
     }
 
-    // Whether every buffer-object entry point the buffers use can be called.
+    // Whether buffer objects can be made now: a render context is current and every
+    // buffer-object entry point the buffers use can be called.
     static bool buffersAvailable() noexcept;
 
     const GLenum target;

@@ -14,11 +14,22 @@ bool Camera::projection(float rows[16]) const {
     const float inverseWidth = 1.0f / width;
     const float inverseHeight = 1.0f / height;
     const float depth = far - near;
-    const float frustum[16] = {
-        inverseWidth * near * 2.0f,  0.0f, inverseWidth * (2.0f * left + width), 0.0f,
-        0.0f, inverseHeight * near * 2.0f, inverseHeight * (2.0f * bottom + height), 0.0f,
-        0.0f, 0.0f, -(far + near) / depth, (far * near * -2.0f) / depth,
-        0.0f, 0.0f, -1.0f, 0.0f};
+    const float frustum[16] = {inverseWidth * near * 2.0f,
+                               0.0f,
+                               inverseWidth * (2.0f * left + width),
+                               0.0f,
+                               0.0f,
+                               inverseHeight * near * 2.0f,
+                               inverseHeight * (2.0f * bottom + height),
+                               0.0f,
+                               0.0f,
+                               0.0f,
+                               -(far + near) / depth,
+                               (far * near * -2.0f) / depth,
+                               0.0f,
+                               0.0f,
+                               -1.0f,
+                               0.0f};
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
             float sum = 0.0f;

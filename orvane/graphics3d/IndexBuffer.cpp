@@ -8,8 +8,7 @@ IndexBuffer::IndexBuffer(std::uint32_t elementSize, std::uint32_t indexCount,
     , indices(indexCount)
     , type(glType) {}
 
-IndexBuffer* IndexBuffer::create(std::uint32_t elementSize, std::uint32_t indexCount,
-                                 int usage) {
+IndexBuffer* IndexBuffer::create(std::uint32_t elementSize, std::uint32_t indexCount, int usage) {
     GLenum glType;
     switch (elementSize) {
     case 1:

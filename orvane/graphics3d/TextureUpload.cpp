@@ -105,8 +105,8 @@ void decodeBlock(std::uint32_t format, const std::uint8_t* block, Image& out, in
             Colour colour = colours[(indices >> (2 * i)) & 3];
             if (separateAlpha)
                 colour.c[3] = alphas[i];
-            std::memcpy(pixels + std::int64_t(y0 + y) * out.getRowBytes() + 4 * (x0 + x),
-                        colour.c, 4);
+            std::memcpy(pixels + std::int64_t(y0 + y) * out.getRowBytes() + 4 * (x0 + x), colour.c,
+                        4);
         }
     }
 }
@@ -198,8 +198,8 @@ ImagePointer expandPalette(Image* image) {
     const Image::ColourPalette* palette = image->palette();
     const bool alpha = paletteHasAlpha(palette);
     const int size = alpha ? 4 : 3;
-    auto expanded = ImagePointer::adopt(new Image(alpha ? Format::RGBA32 : Format::RGB24,
-                                                  image->getWidth(), image->getHeight()));
+    auto expanded = ImagePointer::adopt(
+        new Image(alpha ? Format::RGBA32 : Format::RGB24, image->getWidth(), image->getHeight()));
     const auto* source = static_cast<const std::uint8_t*>(image->lock());
     auto* target = static_cast<std::uint8_t*>(expanded->pixelsToOverwrite());
     const bool complete = source && target;

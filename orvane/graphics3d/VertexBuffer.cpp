@@ -77,8 +77,7 @@ void VertexBuffer::bind(std::uint32_t arrayMask) const {
     for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
         const int bit = TEXCOORD_BIT + unit;
         if (has(bit) && selectClientUnit(unit))
-            gl.glTexCoordPointer(GLint(slots[bit].count), slots[bit].glType, stride,
-                                 pointer(bit));
+            gl.glTexCoordPointer(GLint(slots[bit].count), slots[bit].glType, stride, pointer(bit));
     }
 }
 

@@ -31,8 +31,7 @@ public:
 
     // A new buffer (count 1), or null: an unknown usage code, an OpenGL error while making
     // its buffer object, or no memory. A buffer object is left bound to GL_ARRAY_BUFFER_ARB.
-    static VertexBuffer* create(const VertexFormat& format, std::uint32_t vertexCount,
-                                int usage);
+    static VertexBuffer* create(const VertexFormat& format, std::uint32_t vertexCount, int usage);
 
     // The vertex memory, or null when the driver refuses to map the buffer object; the
     // caller checks before writing. Always unlock what was locked.

@@ -16,9 +16,8 @@ int VertexFormat::addComponent(std::uint32_t type, std::uint32_t mask) {
     const std::int64_t delta = std::int64_t(typecode::size(type)) - typecode::size(entry.type);
     entry.type = type;
     entry.mask = mask;
-    entry.offset = index == 0 ? 0
-                              : components[index - 1].offset +
-                                    typecode::size(components[index - 1].type);
+    entry.offset =
+        index == 0 ? 0 : components[index - 1].offset + typecode::size(components[index - 1].type);
     if (index == used)
         ++used;
     else

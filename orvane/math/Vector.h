@@ -15,26 +15,10 @@ struct Vector {
 
     constexpr T& x() noexcept { return values[0]; }
     constexpr const T& x() const noexcept { return values[0]; }
-    constexpr T& y() noexcept
-        requires(N >= 2)
-    {
-        return values[1];
-    }
-    constexpr const T& y() const noexcept
-        requires(N >= 2)
-    {
-        return values[1];
-    }
-    constexpr T& z() noexcept
-        requires(N >= 3)
-    {
-        return values[2];
-    }
-    constexpr const T& z() const noexcept
-        requires(N >= 3)
-    {
-        return values[2];
-    }
+    constexpr T& y() noexcept requires(N >= 2) { return values[1]; }
+    constexpr const T& y() const noexcept requires(N >= 2) { return values[1]; }
+    constexpr T& z() noexcept requires(N >= 3) { return values[2]; }
+    constexpr const T& z() const noexcept requires(N >= 3) { return values[2]; }
 
     friend constexpr bool operator==(const Vector&, const Vector&) = default;
 };

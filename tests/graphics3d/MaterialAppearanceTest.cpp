@@ -58,7 +58,8 @@ public:
 };
 
 // Render programs begin with the current context in ESI.
-object::Pointer<system::Program> renderProgram(Material& material, system::Program::Machine machine) {
+object::Pointer<system::Program> renderProgram(Material& material,
+                                               system::Program::Machine machine) {
     using A = system::Assembler;
     A assembler;
     assembler.push(A::ESI);
@@ -163,10 +164,9 @@ TEST_F(AppearanceTest, AppliesShaderMaterialAndTexturesOnceAndAgainWhenForced) {
     Calls materialCalls = freshColourMaterial;
     materialCalls[4] = "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 1)";
     expected.insert(expected.end(), materialCalls.begin(), materialCalls.end());
-    const Calls textureCalls = {"glActiveTextureARB(GL_TEXTURE0_ARB)",
-                                "glBindTexture(GL_TEXTURE_2D, 11)",
-                                "glActiveTextureARB(GL_TEXTURE2_ARB)",
-                                "glBindTexture(GL_TEXTURE_2D, 12)"};
+    const Calls textureCalls = {
+        "glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 11)",
+        "glActiveTextureARB(GL_TEXTURE2_ARB)", "glBindTexture(GL_TEXTURE_2D, 12)"};
     expected.insert(expected.end(), textureCalls.begin(), textureCalls.end());
     EXPECT_EQ(recorder.takeCalls(), expected);
 
@@ -197,12 +197,12 @@ TEST_F(AppearanceTest, EmptyAppearanceChangesNothingAndSharedMaterialIsNotReappl
     first->apply();
     recorder.clear();
     second.apply();
-    EXPECT_EQ(recorder.takeCalls(), (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)",
-                                           "glBindTexture(GL_TEXTURE_2D, 12)"}))
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 12)"}))
         << "only unit 0's texture differs";
     first->apply();
-    EXPECT_EQ(recorder.takeCalls(), (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)",
-                                           "glBindTexture(GL_TEXTURE_2D, 11)"}));
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 11)"}));
 }
 
 TEST_F(AppearanceTest, WithdrawForgetsItsPiecesSoTheNextApplySetsThemAgain) {
@@ -210,8 +210,8 @@ TEST_F(AppearanceTest, WithdrawForgetsItsPiecesSoTheNextApplySetsThemAgain) {
     appearance->apply();
     recorder.clear();
     appearance->withdraw();
-    EXPECT_EQ(recorder.takeCalls(), (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)",
-                                           "glDisable(GL_TEXTURE_2D)"}))
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glDisable(GL_TEXTURE_2D)"}))
         << "only the shader is unapplied";
     EXPECT_EQ(context->shaderStack.shader, nullptr);
     EXPECT_EQ(context->materialStack.material, nullptr);
@@ -266,8 +266,8 @@ TEST_F(AppearanceTest, LetsGoOfShaderThenTexturesThenMaterial) {
     appearance->setShader(notedShader);
     appearance->setTexture(texture5, 5);
     appearance->setTexture(texture0, 0);
-    for (object::Object* piece : std::initializer_list<object::Object*>{
-             notedMaterial, notedShader, texture0, texture5}) {
+    for (object::Object* piece :
+         std::initializer_list<object::Object*>{notedMaterial, notedShader, texture0, texture5}) {
         EXPECT_EQ(piece->getReferenceCount(), 2);
         piece->release();
     }

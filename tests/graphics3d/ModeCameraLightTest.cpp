@@ -52,8 +52,8 @@ TEST_F(ModeTest, EveryFieldReachesOpenGLInTheFixedOrder) {
     mode.alphaRef = 0.5f;
     mode.apply();
     EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE)",
-                     "glDisable(GL_DEPTH_TEST)", "glDepthMask(GL_TRUE)", "glDepthRange(0.25, 0.75)",
+              (Calls{"glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE)", "glDisable(GL_DEPTH_TEST)",
+                     "glDepthMask(GL_TRUE)", "glDepthRange(0.25, 0.75)",
                      "glEnable(GL_STENCIL_TEST)", "glStencilFunc(GL_EQUAL, 3, 255)",
                      "glStencilMask(15)", "glStencilOp(0, GL_INCR, GL_REPLACE)",
                      "glEnable(GL_BLEND)", "glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA)",

@@ -37,8 +37,8 @@ TEST_F(ShaderTest, EachShaderDeclaresItsArraysAndStartsWithoutProgramsOrConstant
     EnvironmentBumpShader environmentBump;
     TextureEnvironmentBumpShader textureEnvironmentBump;
     const std::pair<Shader*, std::uint32_t> expected[] = {
-        {&colour, 0x5},           {&texture, 0x1005},         {&bump, 0x1005},
-        {&environment, 0x5},      {&environmentBump, 0x1005}, {&textureEnvironmentBump, 0x3005}};
+        {&colour, 0x5},      {&texture, 0x1005},         {&bump, 0x1005},
+        {&environment, 0x5}, {&environmentBump, 0x1005}, {&textureEnvironmentBump, 0x3005}};
     for (auto [shader, arrays] : expected) {
         SCOPED_TRACE(shader->getClassName().cString());
         EXPECT_EQ(shader->arrays, arrays);
@@ -207,8 +207,7 @@ TEST_F(ShaderTest, StageProgramsJoinTheMaskAndAreSwitchedPerSlot) {
     withBoth.setArrays(0x1);
     EXPECT_EQ(withBoth.arrayMask, 0x2011u);
 
-    EXPECT_EQ(applied(withFirst, recorder),
-              (Calls{"glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 1)"}));
+    EXPECT_EQ(applied(withFirst, recorder), (Calls{"glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 1)"}));
     EXPECT_EQ(applied(withBoth, recorder), (Calls{"glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 2)"}))
         << "slot A holds the same program already";
     EXPECT_EQ(unapplied(withFirst, recorder),

@@ -1,7 +1,8 @@
+#include "orvane/graphics3d/VertexBuffer.h"
 #include "orvane/graphics3d/GLRecorder.h"
 #include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/VertexBuffer.h"
 #include "orvane/object/Pointer.h"
+#include "tests/graphics3d/RecordedContext.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,12 @@
 namespace orvane::graphics3d {
 namespace {
 
-using Calls = std::vector<std::string>;
 using object::Pointer;
+using test::Calls;
+
+// A render context in front of a recorder that has every extension row, so that buffers
+// are made as buffer objects unless a test says otherwise.
+class VertexBufferTest : public test::RecordedContext {};
 
 constexpr std::uint32_t FLOAT3 = 0x000C0324;
 constexpr std::uint32_t FLOAT2 = 0x00080224;
@@ -36,17 +41,17 @@ VertexFormat positionNormalFormat() {
 // Every kind of array, the texture coordinates feeding all eight units from one component.
 VertexFormat everyArrayFormat() {
     VertexFormat format;
-    format.addComponent(FLOAT3, VertexFormat::ARRAY_POSITION);   // 0
-    format.addComponent(0x00060302, VertexFormat::ARRAY_NORMAL); // 12: three shorts
-    format.addComponent(0x00040411, VertexFormat::ARRAY_COLOUR); // 18: four unsigned bytes
-    format.addComponent(0x00080224, VertexFormat::ARRAY_WEIGHT); // 22: two floats
-    format.addComponent(0x00040124, VertexFormat::ARRAY_FOG);    // 30: one float
+    format.addComponent(FLOAT3, VertexFormat::ARRAY_POSITION);      // 0
+    format.addComponent(0x00060302, VertexFormat::ARRAY_NORMAL);    // 12: three shorts
+    format.addComponent(0x00040411, VertexFormat::ARRAY_COLOUR);    // 18: four unsigned bytes
+    format.addComponent(0x00080224, VertexFormat::ARRAY_WEIGHT);    // 22: two floats
+    format.addComponent(0x00040124, VertexFormat::ARRAY_FOG);       // 30: one float
     format.addComponent(0x00010111, VertexFormat::ARRAY_EDGE_FLAG); // 34
     format.addComponent(0x00100228, 0xFF000);                       // 35: two doubles
     return format;
 }
 
-TEST(VertexBuffer, TakesItsSlotsFromTheComponentsThatHaveATypeAndAMask) {
+TEST_F(VertexBufferTest, TakesItsSlotsFromTheComponentsThatHaveATypeAndAMask) {
     VertexFormat format = everyArrayFormat();
     format.setComponent(7, 0, VertexFormat::ARRAY_COLOUR << 1); // a mask without a type
     Pointer<VertexBuffer> buffer =
@@ -68,8 +73,7 @@ TEST(VertexBuffer, TakesItsSlotsFromTheComponentsThatHaveATypeAndAMask) {
     EXPECT_EQ(buffer->getClassName(), "Object:Resource:VertexBuffer");
 }
 
-TEST(VertexBuffer, MakesABufferObjectWhereTheDriverHasThem) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, MakesABufferObjectWhereTheDriverHasThem) {
     recorder.queueError(GL_INVALID_ENUM); // left over from earlier calls: cleared, not ours
     VertexBuffer* buffer =
         VertexBuffer::create(positionNormalFormat(), 10, VertexBuffer::USAGE_STATIC);
@@ -96,14 +100,13 @@ TEST(VertexBuffer, MakesABufferObjectWhereTheDriverHasThem) {
     indices->release();
 }
 
-TEST(VertexBuffer, AnOpenGLErrorWhileNamingTheBufferObjectFailsCreation) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, AnOpenGLErrorWhileNamingTheBufferObjectFailsCreation) {
     recorder.queueError(GL_NO_ERROR);
     recorder.queueError(GL_OUT_OF_MEMORY);
     EXPECT_EQ(VertexBuffer::create(positionNormalFormat(), 10, VertexBuffer::USAGE_DYNAMIC),
               nullptr);
-    EXPECT_EQ(recorder.takeCalls(), (Calls{"glGetError()", "glGenBuffersARB(1, &)",
-                                           "glGetError()", "glDeleteBuffersARB(1, {1})"}))
+    EXPECT_EQ(recorder.takeCalls(), (Calls{"glGetError()", "glGenBuffersARB(1, &)", "glGetError()",
+                                           "glDeleteBuffersARB(1, {1})"}))
         << "no fallback to ordinary memory; the name is given back";
     recorder.queueError(GL_NO_ERROR);
     recorder.queueError(GL_INVALID_VALUE);
@@ -111,8 +114,8 @@ TEST(VertexBuffer, AnOpenGLErrorWhileNamingTheBufferObjectFailsCreation) {
     EXPECT_EQ(recorder.liveBuffers(), 0u);
 }
 
-TEST(VertexBuffer, KeepsItsVerticesInOrdinaryMemoryForClientUseOrWithoutBufferObjects) {
-    auto expectClientMemory = [](GLRecorder* recorder, int usage) {
+TEST_F(VertexBufferTest, KeepsItsVerticesInOrdinaryMemoryForClientUseOrWithoutBufferObjects) {
+    auto expectClientMemory = [this](int usage) {
         Pointer<VertexBuffer> buffer =
             Pointer<VertexBuffer>::adopt(VertexBuffer::create(positionNormalFormat(), 3, usage));
         ASSERT_TRUE(buffer);
@@ -120,30 +123,41 @@ TEST(VertexBuffer, KeepsItsVerticesInOrdinaryMemoryForClientUseOrWithoutBufferOb
         ASSERT_NE(buffer->data(), nullptr);
         std::memset(buffer->data(), 0, 3 * 24); // all of it is there
         EXPECT_EQ(buffer->base(), reinterpret_cast<std::uintptr_t>(buffer->data()));
+        EXPECT_EQ(buffer->usage(),
+                  usage == VertexBuffer::USAGE_CLIENT ? GL_DYNAMIC_DRAW_ARB : GL_STATIC_DRAW_ARB);
         Pointer<IndexBuffer> indices =
             Pointer<IndexBuffer>::adopt(IndexBuffer::create(1, 5, usage));
         ASSERT_TRUE(indices);
         EXPECT_EQ(indices->bufferObject(), 0u);
         EXPECT_EQ(indices->glType(), GL_UNSIGNED_BYTE);
-        if (recorder) {
-            EXPECT_EQ(recorder->takeCalls(), Calls{});
-        }
+        EXPECT_EQ(recorder.takeCalls(), Calls{});
     };
-    {
-        GLRecorder recorder;
-        expectClientMemory(&recorder, VertexBuffer::USAGE_CLIENT);
-        Pointer<VertexBuffer> buffer = Pointer<VertexBuffer>::adopt(
-            VertexBuffer::create(positionNormalFormat(), 3, VertexBuffer::USAGE_CLIENT));
-        EXPECT_EQ(buffer->usage(), GL_DYNAMIC_DRAW_ARB);
-        recorder.removeExtension("GL_ARB_vertex_buffer_object");
-        expectClientMemory(&recorder, VertexBuffer::USAGE_STATIC);
-    }
-    // No OpenGL context has published entry points: the table holds only stubs.
-    expectClientMemory(nullptr, VertexBuffer::USAGE_STATIC);
+    expectClientMemory(VertexBuffer::USAGE_CLIENT);
+
+    // Without a current render context the entry points cannot make buffer objects, even
+    // where an earlier context published them.
+    context->retire();
+    expectClientMemory(VertexBuffer::USAGE_STATIC);
+    context = Context::createForCurrent();
+    context->release();
+    recorder.clear();
+
+    recorder.removeExtension("GL_ARB_vertex_buffer_object");
+    expectClientMemory(VertexBuffer::USAGE_STATIC);
 }
 
-TEST(VertexBuffer, RefusesElementSizesAndUsageCodesItDoesNotKnow) {
-    GLRecorder recorder;
+TEST(VertexBuffer, KeepsItsVerticesInOrdinaryMemoryWithoutOpenGL) {
+    // No recorder and no context: the table holds the stubs or entry points without a
+    // context behind them.
+    Pointer<VertexBuffer> buffer = Pointer<VertexBuffer>::adopt(
+        VertexBuffer::create(positionNormalFormat(), 3, VertexBuffer::USAGE_STATIC));
+    ASSERT_TRUE(buffer);
+    EXPECT_EQ(buffer->bufferObject(), 0u);
+    EXPECT_NE(buffer->lock(GL_WRITE_ONLY_ARB), nullptr);
+    buffer->unlock();
+}
+
+TEST_F(VertexBufferTest, RefusesElementSizesAndUsageCodesItDoesNotKnow) {
     EXPECT_EQ(IndexBuffer::create(3, 10, IndexBuffer::USAGE_STATIC), nullptr);
     EXPECT_EQ(IndexBuffer::create(0, 10, IndexBuffer::USAGE_STATIC), nullptr);
     EXPECT_EQ(IndexBuffer::create(2, 10, 5), nullptr);
@@ -151,8 +165,7 @@ TEST(VertexBuffer, RefusesElementSizesAndUsageCodesItDoesNotKnow) {
     EXPECT_EQ(recorder.takeCalls(), Calls{});
 }
 
-TEST(VertexBuffer, LocksByMappingTheBufferObject) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, LocksByMappingTheBufferObject) {
     Pointer<VertexBuffer> buffer = Pointer<VertexBuffer>::adopt(
         VertexBuffer::create(positionNormalFormat(), 2, VertexBuffer::USAGE_STATIC));
     recorder.clear();
@@ -162,11 +175,10 @@ TEST(VertexBuffer, LocksByMappingTheBufferObject) {
     EXPECT_EQ(buffer->lock(GL_WRITE_ONLY_ARB), vertices) << "locked already: no second mapping";
     vertices[0] = 1.5f;
     buffer->unlock();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
-                     "glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)",
-                     "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
-                     "glUnmapBufferARB(GL_ARRAY_BUFFER_ARB)"}));
+    EXPECT_EQ(recorder.takeCalls(), (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
+                                           "glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)",
+                                           "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
+                                           "glUnmapBufferARB(GL_ARRAY_BUFFER_ARB)"}));
     EXPECT_FALSE(buffer->isLocked());
     EXPECT_EQ(buffer->data(), nullptr);
     float stored;
@@ -187,8 +199,7 @@ TEST(VertexBuffer, LocksByMappingTheBufferObject) {
                      "glMapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, GL_READ_ONLY_ARB)"}));
 }
 
-TEST(VertexBuffer, LocksOrdinaryMemoryWithoutOpenGL) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, LocksOrdinaryMemoryWithoutOpenGL) {
     Pointer<IndexBuffer> indices =
         Pointer<IndexBuffer>::adopt(IndexBuffer::create(4, 3, IndexBuffer::USAGE_CLIENT));
     void* memory = indices->data();
@@ -200,8 +211,7 @@ TEST(VertexBuffer, LocksOrdinaryMemoryWithoutOpenGL) {
     EXPECT_EQ(recorder.takeCalls(), Calls{});
 }
 
-TEST(VertexBuffer, BindsEveryArrayKindInOrderWithItsOwnSlot) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, BindsEveryArrayKindInOrderWithItsOwnSlot) {
     Pointer<VertexBuffer> buffer = Pointer<VertexBuffer>::adopt(
         VertexBuffer::create(everyArrayFormat(), 4, VertexBuffer::USAGE_STATIC));
     recorder.clear();
@@ -214,8 +224,7 @@ TEST(VertexBuffer, BindsEveryArrayKindInOrderWithItsOwnSlot) {
                    "glFogCoordPointerEXT(GL_FLOAT, 51, 0x1e)",
                    "glEdgeFlagPointer(51, 0x22)"};
     for (int unit = 0; unit < 8; ++unit) {
-        expected.push_back("glClientActiveTextureARB(GL_TEXTURE" + std::to_string(unit) +
-                           "_ARB)");
+        expected.push_back("glClientActiveTextureARB(GL_TEXTURE" + std::to_string(unit) + "_ARB)");
         expected.push_back("glTexCoordPointer(2, GL_DOUBLE, 51, 0x23)");
     }
     EXPECT_EQ(recorder.takeCalls(), expected);
@@ -232,8 +241,7 @@ TEST(VertexBuffer, BindsEveryArrayKindInOrderWithItsOwnSlot) {
     EXPECT_EQ(calls[16], "glTexCoordPointer(2, GL_DOUBLE, 51, " + hex(base + 35) + ")");
 }
 
-TEST(VertexBuffer, BindsOnlyTheRequestedArraysItHas) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, BindsOnlyTheRequestedArraysItHas) {
     VertexFormat format;
     format.addComponent(FLOAT3, VertexFormat::ARRAY_POSITION);
     format.addComponent(0x00040411, VertexFormat::ARRAY_COLOUR);
@@ -252,8 +260,7 @@ TEST(VertexBuffer, BindsOnlyTheRequestedArraysItHas) {
                                            "glTexCoordPointer(2, GL_FLOAT, 24, 0x10)"}));
 }
 
-TEST(VertexBuffer, SkipsArraysWhoseEntryPointTheDriverLacks) {
-    GLRecorder recorder;
+TEST_F(VertexBufferTest, SkipsArraysWhoseEntryPointTheDriverLacks) {
     Pointer<VertexBuffer> buffer = Pointer<VertexBuffer>::adopt(
         VertexBuffer::create(everyArrayFormat(), 4, VertexBuffer::USAGE_STATIC));
     recorder.removeExtension("GL_ARB_vertex_blend");

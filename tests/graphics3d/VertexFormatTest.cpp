@@ -1,5 +1,5 @@
-#include "orvane/graphics3d/TypeCode.h"
 #include "orvane/graphics3d/VertexFormat.h"
+#include "orvane/graphics3d/TypeCode.h"
 
 #include <gtest/gtest.h>
 
@@ -28,11 +28,16 @@ TEST(TypeCode, SplitsIntoKindCountAndSizeAndMapsKindsToOpenGLTypes) {
     EXPECT_EQ(typecode::glCount(0x00401024), 0u) << "OpenGL sees only bits 8 to 11";
     EXPECT_EQ(typecode::size(0x00401024), 64u);
     EXPECT_EQ(typecode::make(typecode::DOUBLE, 3, 24), 0x00180328u);
-    const std::pair<std::uint32_t, GLenum> kinds[] = {
-        {0x01, GL_BYTE},           {0x02, GL_SHORT},          {0x04, GL_INT},
-        {0x11, GL_UNSIGNED_BYTE},  {0x12, GL_UNSIGNED_SHORT}, {0x14, GL_UNSIGNED_INT},
-        {0x24, GL_FLOAT},          {0x28, GL_DOUBLE},         {0x08, 0},
-        {0x00, 0}};
+    const std::pair<std::uint32_t, GLenum> kinds[] = {{0x01, GL_BYTE},
+                                                      {0x02, GL_SHORT},
+                                                      {0x04, GL_INT},
+                                                      {0x11, GL_UNSIGNED_BYTE},
+                                                      {0x12, GL_UNSIGNED_SHORT},
+                                                      {0x14, GL_UNSIGNED_INT},
+                                                      {0x24, GL_FLOAT},
+                                                      {0x28, GL_DOUBLE},
+                                                      {0x08, 0},
+                                                      {0x00, 0}};
     for (auto [kind, glType] : kinds)
         EXPECT_EQ(typecode::glType(typecode::make(kind, 1, 4)), glType) << kind;
 }
