@@ -73,8 +73,8 @@ private:
 // Triangles of the indices first .. end. Strips keep the last two indices, replacing
 // them alternately so that the winding follows OpenGL's, and drop triangles that repeat
 // an index (the degenerate joints between strips); fans turn around the first index.
-void addTriangles(GLenum mode, const IndexReader& indices, std::uint32_t first,
-                  std::uint32_t end, TriangleSink& triangles) {
+void addTriangles(GLenum mode, const IndexReader& indices, std::uint32_t first, std::uint32_t end,
+                  TriangleSink& triangles) {
     const std::uint32_t count = end - first;
     switch (mode) {
     case GL_TRIANGLES:

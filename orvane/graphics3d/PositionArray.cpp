@@ -98,8 +98,7 @@ bool PositionArray::fits(std::uint32_t scalars) const noexcept {
            buffer->stride();
 }
 
-bool PositionArray::bounds(std::uint32_t first, std::uint32_t end,
-                           BoundingVolume& volume) const {
+bool PositionArray::bounds(std::uint32_t first, std::uint32_t end, BoundingVolume& volume) const {
     end = std::min(end, buffer->vertexCount());
     if (first >= end)
         return false;

@@ -60,8 +60,8 @@ void VertexMesh::refresh() {
         const VertexBuffer* buffer = vertexBuffers[stream].get();
         if (!buffer)
             continue;
-        vertexCount = bufferCount == 0 ? buffer->vertexCount()
-                                       : std::min(vertexCount, buffer->vertexCount());
+        vertexCount =
+            bufferCount == 0 ? buffer->vertexCount() : std::min(vertexCount, buffer->vertexCount());
         bufferCount = std::uint32_t(stream) + 1;
         arrayMask |= buffer->arrayMask();
     }

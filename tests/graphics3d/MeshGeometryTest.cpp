@@ -69,14 +69,13 @@ void expectBox(std::uint32_t type, const std::vector<std::array<Scalar, N>>& poi
 
 TEST(MeshBounds, AcceptsThreeOrFourBytesIntegersFloatsOrDoublesAndIgnoresTheFourth) {
     using B = std::array<std::int8_t, 4>;
-    expectBox<std::int8_t, 3>(0x00030301, {{-3, 4, 5}, {7, -8, 5}, {1, 1, 1}},
-                              {{-3, -8, 1}}, {{7, 4, 5}});
+    expectBox<std::int8_t, 3>(0x00030301, {{-3, 4, 5}, {7, -8, 5}, {1, 1, 1}}, {{-3, -8, 1}},
+                              {{7, 4, 5}});
     expectBox<std::int8_t, 4>(0x00040401, {B{1, 2, 3, -100}, B{-1, 5, 3, 100}}, {{-1, 2, 3}},
                               {{1, 5, 3}});
     expectBox<std::int32_t, 3>(0x000C0304, {{100000, -5, 0}, {-7, 5, 2}}, {{-7, -5, 0}},
                                {{100000, 5, 2}});
-    expectBox<std::int32_t, 4>(0x00100404, {{1, 1, 1, 9}, {2, 2, 2, -9}}, {{1, 1, 1}},
-                               {{2, 2, 2}});
+    expectBox<std::int32_t, 4>(0x00100404, {{1, 1, 1, 9}, {2, 2, 2, -9}}, {{1, 1, 1}}, {{2, 2, 2}});
     expectBox<float, 3>(0x000C0324, {{0.5f, 1, 2}, {-0.5f, 3, -2}}, {{-0.5f, 1, -2}},
                         {{0.5f, 3, 2}});
     // A single vertex: minimum equals maximum.

@@ -17,9 +17,9 @@ namespace orvane::graphics3d {
 namespace {
 
 using object::Pointer;
-using test::Calls;
 using orvane::test::makeIndexBuffer;
 using orvane::test::makePositionBuffer;
+using test::Calls;
 
 std::string hex(std::uintptr_t address) {
     char text[24];
@@ -58,7 +58,8 @@ TEST_F(MeshTest, CountsStreamsUpToTheLastBufferAndTakesTheFewestVertices) {
     VertexFormat normals;
     normals.addComponent(0x000C0324, VertexFormat::ARRAY_NORMAL);
     std::vector<float> zero(24);
-    auto eight = orvane::test::makeVertexBuffer(normals, zero.data(), 8, VertexBuffer::USAGE_STATIC);
+    auto eight =
+        orvane::test::makeVertexBuffer(normals, zero.data(), 8, VertexBuffer::USAGE_STATIC);
     auto mesh = object::make<VertexMesh>();
     mesh->setVertexBuffer(ten.get(), 0);
     mesh->setVertexBuffer(eight.get(), 3);
@@ -71,11 +72,11 @@ TEST_F(MeshTest, CountsStreamsUpToTheLastBufferAndTakesTheFewestVertices) {
     recorder.clear();
     mesh->setEnd(8);
     mesh->draw();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
-                     "glVertexPointer(3, GL_FLOAT, 12, 0)",
-                     "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)", "glNormalPointer(GL_FLOAT, 12, 0)",
-                     "glDrawArrays(GL_TRIANGLES, 0, 8)"}))
+    EXPECT_EQ(
+        recorder.takeCalls(),
+        (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 12, 0)",
+               "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)", "glNormalPointer(GL_FLOAT, 12, 0)",
+               "glDrawArrays(GL_TRIANGLES, 0, 8)"}))
         << "streams 1 and 2 hold nothing and are skipped";
 
     mesh->clearVertexBuffer(3);
@@ -120,21 +121,20 @@ TEST_F(MeshTest, AVertexMeshDrawsPointersThenAppearanceThenItsVertexRange) {
 
 TEST_F(MeshTest, AnIndexMeshBindsItsIndicesIntoTheContextBeforeTheAppearance) {
     auto vertices = makePositionBuffer(points(4), VertexBuffer::USAGE_STATIC);
-    auto indices = makeIndexBuffer<std::uint16_t>({0, 1, 2, 2, 1, 3, 0, 1, 3, 0, 2, 3, 1, 2, 3,
-                                                   3, 2, 1},
-                                                  IndexBuffer::USAGE_STATIC);
+    auto indices = makeIndexBuffer<std::uint16_t>(
+        {0, 1, 2, 2, 1, 3, 0, 1, 3, 0, 2, 3, 1, 2, 3, 3, 2, 1}, IndexBuffer::USAGE_STATIC);
     auto mesh = object::make<IndexMesh>();
     mesh->setVertexBuffer(vertices.get(), 0);
     mesh->setIndexBuffer(indices.get());
     mesh->setAppearance(appearance.get());
     recorder.clear();
     mesh->draw();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
-                     "glVertexPointer(3, GL_FLOAT, 12, 0)",
-                     "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 2)",
-                     "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)",
-                     "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, 0)"}))
+    EXPECT_EQ(
+        recorder.takeCalls(),
+        (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 12, 0)",
+               "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 2)",
+               "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)",
+               "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, 0)"}))
         << "range 0..0 draws the whole index buffer";
     EXPECT_EQ(context->indexPointer, 0u);
     EXPECT_EQ(context->indexType, GL_UNSIGNED_SHORT);

@@ -40,9 +40,9 @@ struct GridModel {
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) {
                 const auto corner = std::uint16_t(y * 5 + x);
-                list.insert(list.end(), {corner, std::uint16_t(corner + 1),
-                                         std::uint16_t(corner + 6), corner,
-                                         std::uint16_t(corner + 6), std::uint16_t(corner + 5)});
+                list.insert(list.end(),
+                            {corner, std::uint16_t(corner + 1), std::uint16_t(corner + 6), corner,
+                             std::uint16_t(corner + 6), std::uint16_t(corner + 5)});
             }
         indices = Pointer<IndexBuffer>::adopt(IndexBuffer::create(2, 96, usage));
         std::memcpy(indices->lock(GL_WRITE_ONLY_ARB), list.data(), list.size() * 2);
@@ -88,8 +88,8 @@ std::vector<std::uint8_t> renderGrid(int usage, bool& inBufferObjects) {
     gl.glClear(GL_COLOR_BUFFER_BIT);
 
     // "position": scale by 10 and move by (4, 4), row-major.
-    auto parameters = Pointer<ParameterBuffer>::adopt(
-        ParameterBuffer::create(grid.model->getParameterFormat()));
+    auto parameters =
+        Pointer<ParameterBuffer>::adopt(ParameterBuffer::create(grid.model->getParameterFormat()));
     const float matrix[16] = {10, 0, 0, 4, 0, 10, 0, 4, 0, 0, 1, 0, 0, 0, 0, 1};
     std::memcpy(parameters->parameter("position"), matrix, sizeof matrix);
     grid.model->draw(*parameters);

@@ -100,8 +100,8 @@ TEST(StaticModel, EndsWithEmptyBoundsWhenNoMeshHasAny) {
     shorts.addComponent(0x00060312, VertexFormat::ARRAY_POSITION);
     const std::uint16_t xyz[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     auto mesh = object::make<IndexMesh>();
-    mesh->setVertexBuffer(orvane::test::makeVertexBuffer(shorts, xyz, 3, VertexBuffer::USAGE_CLIENT).get(),
-                          0);
+    mesh->setVertexBuffer(
+        orvane::test::makeVertexBuffer(shorts, xyz, 3, VertexBuffer::USAGE_CLIENT).get(), 0);
     auto model = object::make<StaticModel>();
     model->addMesh(mesh.get());
     model->initialise();
@@ -124,8 +124,8 @@ protected:
         model->addMesh(object::make<MarkMesh>(1).get());
         model->addMesh(object::make<MarkMesh>(2).get());
         model->initialise();
-        parameters = Pointer<ParameterBuffer>::adopt(
-            ParameterBuffer::create(model->getParameterFormat()));
+        parameters =
+            Pointer<ParameterBuffer>::adopt(ParameterBuffer::create(model->getParameterFormat()));
         auto* matrix = static_cast<float*>(parameters->parameter("position"));
         for (int index = 0; index < 16; ++index)
             matrix[index] = float(index);
