@@ -15,7 +15,7 @@ namespace orvane::graphics3d {
 // which answers false, so `compile` leaves the model drawing mesh by mesh.
 class StaticModel : public Model {
 public:
-    // Appends a counted reference.
+    // Appends a counted reference; null is not a mesh and is ignored.
     void addMesh(Mesh* mesh);
     // Removes the first entry that is this mesh; nothing when there is none.
     void removeMesh(Mesh* mesh);
