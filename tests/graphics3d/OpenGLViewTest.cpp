@@ -5,6 +5,7 @@
 #include "orvane/gui/OpenGL.h"
 #include "orvane/gui/Window.h"
 #include "orvane/native/Display.h"
+#include "orvane/native/Messages.h"
 #include "tests/support/Eventually.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +132,47 @@ TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
     EXPECT_GE(probe.colourBits, 24);
     probe.stencilBits = 200;
     EXPECT_FALSE(probe.isSupported());
+}
+
+// A view with the OpenGL procedure but no OpenGL context (as before attach finishes),
+// behind a procedure that counts the paint messages reaching it.
+class UnattachedView : public OpenGL {
+public:
+    using OpenGL::OpenGL;
+    bool attach() override {
+        if (!View::attach())
+            return false;
+        native::setProcedure(nativeWindow, countingProcedure);
+        return true;
+    }
+    void render() override { ++frames; }
+    static std::intptr_t countingProcedure(native::WindowHandle handle, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+        if (message == native::WM_PAINT)
+            ++paints;
+        return openGLProcedure(handle, message, wParam, lParam);
+    }
+    static inline int paints = 0;
+    int frames = 0;
+};
+
+TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
+    Window window;
+    auto* view = new UnattachedView({0, 0, 32, 32});
+    ASSERT_TRUE(window.addView(view));
+    ASSERT_TRUE(window.open()) << native::lastError();
+    graphics3d::GLRecorder recorder;
+    ASSERT_TRUE(window.invoke([&] {
+        native::WindowHandle handle = view->nativeWindow;
+        UnattachedView::paints = 0;
+        native::invalidateRect(handle, nullptr, false);
+        native::sendMessage(handle, native::WM_PAINT, 0, 0);
+        native::updateWindow(handle); // paints again only if the window is still invalid
+        return UnattachedView::paints == 1 && view->frames == 0;
+    }));
+    EXPECT_TRUE(recorder.calls().empty());
+    window.close();
+    view->release();
 }
 
 // Runs the test's scene on the window's thread for every frame.
