@@ -1,5 +1,6 @@
 #include "orvane/gui3d/Context.h"
 
+#include "orvane/freetype/FontLoader.h"
 #include "orvane/graphics3d/GL.h"
 
 #include <algorithm>
@@ -114,7 +115,7 @@ void Context::open(Primitive kind) {
         colourStale = true;
         break;
     case TEXT:
-        context->textureStack.bind(fontMap->texture.get(), 0);
+        context->textureStack.bind(openFontMap->texture.get(), 0);
         gl.glEnable(GL_TEXTURE_2D);
         gl.glColor3f(textColour[0], textColour[1], textColour[2]);
         colourStale = true;
@@ -245,9 +246,22 @@ void Context::drawImageIn(const Rectangle& r) {
 }
 
 void Context::setFontMap(FontMap* map) {
-    if (map != fontMap.get() && primitive == TEXT)
-        flush(); // the open batch has the old glyph texture bound
-    fontMap = map;
+    fontMap = map; // an open text batch is closed when text of another map is drawn
+}
+
+void Context::setFont(freetype::Font* font) {
+    setFontMap(font ? fontCache.get(font) : nullptr);
+}
+
+FontMap* Context::currentFontMap() {
+    if (fontMap)
+        return fontMap.get();
+    if (!defaultFontTried) {
+        defaultFontTried = true;
+        defaultFont = object::Pointer<freetype::Font>::adopt(
+            freetype::FontLoader::load(freetype::Descriptor()));
+    }
+    return defaultFont ? fontCache.get(defaultFont.get()) : nullptr;
 }
 
 void Context::setTextColour(float red, float green, float blue) {
@@ -257,12 +271,16 @@ void Context::setTextColour(float red, float green, float blue) {
 }
 
 bool Context::drawText(Point p, const char* text) {
-    if (!fontMap)
+    FontMap* map = currentFontMap();
+    if (!map)
         return false;
+    if (primitive == TEXT && map != openFontMap.get())
+        flush();
+    openFontMap = map;
     open(TEXT);
     float pen = p.x;
     for (const char* c = text ? text : ""; *c; ++c) {
-        const FontMap::Glyph& g = fontMap->glyphs[static_cast<unsigned char>(*c)];
+        const FontMap::Glyph& g = map->glyphs[static_cast<unsigned char>(*c)];
         const float x0 = pen + g.left, x1 = x0 + g.width;
         const float y0 = p.y - g.top, y1 = p.y + g.bottom;
         texturedVertex(g.s0, g.t0, x0, y0);
@@ -275,12 +293,13 @@ bool Context::drawText(Point p, const char* text) {
 }
 
 Context::Rectangle Context::measureText(const char* text) {
-    if (!fontMap || !text || !*text)
+    FontMap* map = text && *text ? currentFontMap() : nullptr;
+    if (!map)
         return {};
-    const FontMap::Glyph& first = fontMap->glyphs[static_cast<unsigned char>(*text)];
+    const FontMap::Glyph& first = map->glyphs[static_cast<unsigned char>(*text)];
     float advance = 0, top = first.top, bottom = first.bottom;
     for (const char* c = text; *c; ++c) {
-        const FontMap::Glyph& g = fontMap->glyphs[static_cast<unsigned char>(*c)];
+        const FontMap::Glyph& g = map->glyphs[static_cast<unsigned char>(*c)];
         advance += g.advance;
         top = std::max(top, g.top);
         bottom = std::max(bottom, g.bottom);

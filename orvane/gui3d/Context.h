@@ -1,9 +1,11 @@
 #pragma once
 
+#include "orvane/freetype/Font.h"
 #include "orvane/graphics/Geometry.h"
 #include "orvane/graphics/Transform.h"
 #include "orvane/graphics3d/Context.h"
 #include "orvane/graphics3d/Texture2D.h"
+#include "orvane/gui3d/FontCache.h"
 #include "orvane/gui3d/FontMap.h"
 #include "orvane/object/Pointer.h"
 
@@ -76,16 +78,23 @@ public:
     // Into the rectangle, one texel per pixel, cut at the rectangle's edges.
     void drawImageIn(const Rectangle& rectangle);
 
-    // The glyph table text is drawn with (retained); null: none.
+    // Text is drawn with the font's map from the painter's font cache (made at the first
+    // use); null: the default font, DejaVu Sans at 16 pixels (FontLoader's default),
+    // loaded when text first needs it.
+    void setFont(freetype::Font* font);
+    // The glyph table text is drawn with (retained); null: the default font's.
     void setFontMap(FontMap* map);
     void setTextColour(float red, float green, float blue);
     // Draws the text with its baseline at p.y and its pen starting at p.x. False, drawing
-    // nothing, without a font map.
+    // nothing, when there is no font map and the default font cannot be had.
     bool drawText(Point p, const char* text);
     // The box of the text around its pen start on the baseline: x 0, y minus the highest
     // glyph top, the sum of the advances wide, highest top plus deepest bottom high. All
-    // zeros for an empty text or without a font map.
+    // zeros for an empty text or without a font.
     Rectangle measureText(const char* text);
+    // The font map text is drawn with now: the one set, else the default font's (loaded
+    // on the first call); null when there is none.
+    FontMap* currentFontMap();
 
     Primitive currentPrimitive() const noexcept { return primitive; }
 
@@ -97,6 +106,7 @@ public:
     std::int32_t width = 0;
     std::int32_t height = 0;
     object::Pointer<graphics3d::Texture2D> texture;
+    FontCache fontCache;
     object::Pointer<FontMap> fontMap;
     float textColour[3] = {1, 1, 1};
     float colour[4] = {1, 1, 1, 1};
@@ -110,6 +120,10 @@ private:
     void outline(graphics3d::GLenum mode, const Point* list, int count);
 
     Primitive primitive = NONE;
+    object::Pointer<freetype::Font> defaultFont;
+    bool defaultFontTried = false;
+    // The map whose texture the open text batch has bound.
+    object::Pointer<FontMap> openFontMap;
     // Whether OpenGL's current colour may differ from `colour` (batches of images and
     // text set their own).
     bool colourStale = true;

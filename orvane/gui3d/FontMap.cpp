@@ -1,5 +1,7 @@
 #include "orvane/gui3d/FontMap.h"
 
+#include "orvane/graphics3d/Graphics3dException.h"
+
 namespace orvane::gui3d {
 
 FontMap::FontMap(graphics3d::Texture2D* texture, freetype::Font* font)
@@ -21,6 +23,25 @@ FontMap::FontMap(graphics3d::Texture2D* texture, freetype::Font* font)
         to.width = float(from.width);
         to.bottom = float(from.height) - from.bearingY;
     }
+}
+
+FontMap* FontMap::create(freetype::Font* font) {
+    if (!font)
+        return nullptr;
+    const std::int32_t size[2] = {font->image.getWidth(), font->image.getHeight()};
+    object::Pointer<graphics3d::Texture2D> texture;
+    try {
+        // Mipmap mode 1: no generated levels; glyphs are drawn one texel per pixel.
+        texture = object::Pointer<graphics3d::Texture2D>::adopt(
+            graphics3d::createTexture2D(font->image.getFormat(), size, 1));
+    } catch (const graphics3d::Graphics3dException&) {
+        return nullptr;
+    }
+    if (!texture)
+        return nullptr;
+    // An image without pixels (a font without glyphs) leaves the texture empty.
+    texture->update(&font->image, 0);
+    return new FontMap(texture.get(), font);
 }
 
 types::String FontMap::getClassName() const {

@@ -29,6 +29,11 @@ public:
     // size; retains both.
     FontMap(graphics3d::Texture2D* texture, freetype::Font* font);
 
+    // A new font map (the caller owns it) with a texture made in the current OpenGL
+    // context from the font's image: its size rounded up to powers of two, no mipmaps,
+    // the image in its top-left corner. Null when no texture can be made.
+    static FontMap* create(freetype::Font* font);
+
     types::String getClassName() const override;
 
     object::Pointer<graphics3d::Texture2D> texture;

@@ -11,7 +11,8 @@ namespace {
 // Ascender and line height of the painter's font, from its metrics when the font has
 // them, else from the glyphs of a capital and a descender.
 void lineMetrics(Context& painter, float& ascender, float& lineHeight) {
-    const freetype::Font* font = painter.fontMap ? painter.fontMap->font.get() : nullptr;
+    const FontMap* map = painter.currentFontMap();
+    const freetype::Font* font = map ? map->font.get() : nullptr;
     if (font && font->ascender > 0) {
         ascender = font->ascender;
         lineHeight = std::max(font->lineHeight, font->ascender - font->descender);

@@ -32,6 +32,8 @@ Root::Root(graphics3d::Context* renderContext)
     if (window) {
         setUserData(window, reinterpret_cast<std::intptr_t>(this));
         previousProcedure = setProcedure(window, rootProcedure);
+        // Child windows leave keys to their top-level window; the root routes its own.
+        setKeyboardInput(window, true);
     }
 }
 
@@ -43,6 +45,7 @@ Root::~Root() {
     if (window && previousProcedure && getProcedure(window) == rootProcedure) {
         setProcedure(window, previousProcedure);
         setUserData(window, 0);
+        setKeyboardInput(window, false);
     }
     thread.store(nullptr, std::memory_order_release);
     std::lock_guard guard(queueLock);

@@ -206,8 +206,6 @@ TEST_F(PainterTest, FontMapsPlaceGlyphsInTheRoundedTexture) {
 }
 
 TEST_F(PainterTest, TextDrawsQuadsFromTheRecordOfEachByte) {
-    EXPECT_FALSE(painter->drawText({0, 0}, "A")) << "no font map";
-    EXPECT_TRUE(recorder.calls().empty());
     auto texture = object::Pointer<Texture2D>::adopt(makeTexture(128, 32));
     auto font = testFont();
     painter->setFontMap(
@@ -240,6 +238,38 @@ TEST_F(PainterTest, TextDrawsQuadsFromTheRecordOfEachByte) {
     EXPECT_TRUE(recorder.calls().empty()) << "measuring draws nothing";
 }
 
+TEST_F(PainterTest, WithoutAFontTheDefaultFontIsLoadedOnceIntoTheCache) {
+    FontMap* map = painter->currentFontMap();
+    ASSERT_NE(map, nullptr) << "DejaVu Sans comes with scripts/install-deps";
+    EXPECT_EQ(map->font->descriptor.sizeY, 16.0f);
+    EXPECT_EQ(painter->currentFontMap(), map);
+    EXPECT_EQ(painter->fontCache.count(), 1u);
+    const Texture2D& texture = *map->texture;
+    EXPECT_EQ(texture.width & (texture.width - 1), 0) << "a power of two";
+    EXPECT_GE(texture.width, map->font->image.getWidth());
+    EXPECT_GE(texture.height, map->font->image.getHeight());
+    EXPECT_EQ(recorder.count("glTexSubImage2D"), 1u) << "the font's image uploaded once";
+    recorder.clear();
+    EXPECT_TRUE(painter->drawText({0, 20}, "Hi"));
+    painter->flush();
+    EXPECT_EQ(recorder.count("glVertex2f"), 8u);
+    EXPECT_GT(painter->measureText("Hi").width, 10.0f);
+
+    // Another font object gets its own map, however equal its descriptor.
+    auto twin = object::Pointer<freetype::Font>::adopt(new freetype::Font(map->font->descriptor));
+    painter->setFont(twin.get());
+    EXPECT_NE(painter->currentFontMap(), map);
+    EXPECT_EQ(painter->fontCache.get(twin.get()), painter->currentFontMap());
+    EXPECT_EQ(painter->fontCache.count(), 2u);
+    painter->fontCache.remove(twin.get());
+    painter->fontCache.remove(twin.get());
+    EXPECT_EQ(painter->fontCache.count(), 1u);
+    EXPECT_EQ(twin->getReferenceCount(), 2) << "the painter's map still holds it";
+    painter->setFont(nullptr);
+    EXPECT_EQ(twin->getReferenceCount(), 1);
+    EXPECT_EQ(painter->currentFontMap(), map) << "back to the default";
+}
+
 TEST_F(PainterTest, ChangingTheTextureOrFontOfAnOpenBatchStartsANewOne) {
     auto first = object::Pointer<Texture2D>::adopt(makeTexture(16, 16));
     auto second = object::Pointer<Texture2D>::adopt(makeTexture(16, 16));
@@ -252,6 +282,19 @@ TEST_F(PainterTest, ChangingTheTextureOrFontOfAnOpenBatchStartsANewOne) {
     painter->flush();
     EXPECT_EQ(std::count(recorder.calls().begin(), recorder.calls().end(), "glBegin(GL_QUADS)"), 2);
     EXPECT_EQ(context->textureStack.textures[0], second.get());
+
+    auto font = testFont();
+    auto one = object::Pointer<FontMap>::adopt(new FontMap(first.get(), font.get()));
+    auto other = object::Pointer<FontMap>::adopt(new FontMap(second.get(), font.get()));
+    recorder.clear();
+    painter->setFontMap(one.get());
+    painter->drawText({0, 0}, "A");
+    painter->setFontMap(one.get());
+    painter->drawText({0, 0}, "A");
+    painter->setFontMap(other.get());
+    painter->drawText({0, 0}, "A");
+    painter->flush();
+    EXPECT_EQ(std::count(recorder.calls().begin(), recorder.calls().end(), "glBegin(GL_QUADS)"), 2);
 }
 
 } // namespace
