@@ -73,6 +73,9 @@ void Context::begin() {
 void Context::end() {
     flush();
     gl.glDisable(GL_SCISSOR_TEST);
+    // No state object of the engine sets the shade model: the scene draws with OpenGL's
+    // default, which begin() replaced.
+    gl.glShadeModel(GL_SMOOTH);
     matrixStack->setMatrixMode(GL_MODELVIEW);
     gl.glPopMatrix();
     matrixStack->setMatrixMode(GL_PROJECTION);
@@ -249,8 +252,16 @@ void Context::setFontMap(FontMap* map) {
     fontMap = map; // an open text batch is closed when text of another map is drawn
 }
 
+FontMap* Context::mapOf(freetype::Font* font) {
+    if (FontMap* made = fontCache.find(font))
+        return made;
+    // Making a map makes a texture: no OpenGL call but vertices may come inside a batch.
+    flush();
+    return fontCache.get(font);
+}
+
 void Context::setFont(freetype::Font* font) {
-    setFontMap(font ? fontCache.get(font) : nullptr);
+    setFontMap(font ? mapOf(font) : nullptr);
 }
 
 FontMap* Context::currentFontMap() {
@@ -261,7 +272,7 @@ FontMap* Context::currentFontMap() {
         defaultFont = object::Pointer<freetype::Font>::adopt(
             freetype::FontLoader::load(freetype::Descriptor()));
     }
-    return defaultFont ? fontCache.get(defaultFont.get()) : nullptr;
+    return defaultFont ? mapOf(defaultFont.get()) : nullptr;
 }
 
 void Context::setTextColour(float red, float green, float blue) {

@@ -116,6 +116,8 @@ private:
     void open(Primitive kind);
     // Sends `colour` unless OpenGL has it already.
     void sendColour();
+    // The font's map from the cache, made (outside any batch) when it has none yet.
+    FontMap* mapOf(freetype::Font* font);
     void quad(const Rectangle& rectangle);
     void outline(graphics3d::GLenum mode, const Point* list, int count);
 

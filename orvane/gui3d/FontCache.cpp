@@ -14,6 +14,11 @@ FontMap* FontCache::get(freetype::Font* font) {
     return made;
 }
 
+FontMap* FontCache::find(freetype::Font* font) noexcept {
+    auto* node = maps.find(font);
+    return node ? node->value.get() : nullptr;
+}
+
 void FontCache::remove(freetype::Font* font) {
     maps.remove(font);
 }

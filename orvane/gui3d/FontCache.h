@@ -16,6 +16,8 @@ public:
     // The font's map, made on the first request; null when none can be made (nothing is
     // stored then, so a later request tries again). No reference for the caller.
     FontMap* get(freetype::Font* font);
+    // The font's map if it has been made, else null; makes nothing.
+    FontMap* find(freetype::Font* font) noexcept;
     // Lets go of the font's map; nothing for a font without one.
     void remove(freetype::Font* font);
     std::uint32_t count() const noexcept { return maps.count(); }

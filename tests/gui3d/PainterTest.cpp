@@ -126,9 +126,10 @@ TEST_F(PainterTest, BeginAndEndBracketAFrame) {
     recorder.clear();
     painter->point({1, 1});
     painter->end();
-    EXPECT_EQ(recorder.takeCalls(), (Calls{"glBegin(GL_POINTS)", "glVertex2f(1, 1)", "glEnd()",
-                                           "glDisable(GL_SCISSOR_TEST)", "glPopMatrix()",
-                                           "glMatrixMode(GL_PROJECTION)", "glPopMatrix()"}))
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glBegin(GL_POINTS)", "glVertex2f(1, 1)", "glEnd()",
+                     "glDisable(GL_SCISSOR_TEST)", "glShadeModel(GL_SMOOTH)", "glPopMatrix()",
+                     "glMatrixMode(GL_PROJECTION)", "glPopMatrix()"}))
         << "the colour is still set; the model-view matrix is still selected";
     mode->release();
 }

@@ -265,6 +265,7 @@ TEST_F(RootTest, PaintDrawsEachViewThroughItsWorldTransformInsideTheRoot) {
                      "glVertex2f(3, 0)",
                      "glEnd()",
                      "glDisable(GL_SCISSOR_TEST)",
+                     "glShadeModel(GL_SMOOTH)",
                      "glPopMatrix()",
                      "glMatrixMode(GL_PROJECTION)",
                      "glPopMatrix()"}))
