@@ -9,6 +9,7 @@
 
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -57,6 +58,10 @@ public:
         log.add("gl.keyDown", float(key));
         return true;
     }
+    // Counts the frames, which come once the window is shown on the display.
+    void render() override { ++frames; }
+
+    std::atomic<int> frames{0};
 
     EventLog& log;
     Root* root = nullptr;
@@ -80,9 +85,15 @@ protected:
             origin = window.position;
             return true;
         });
-        input.moveTo(0, 0);
+        view->invalidate();
+        ASSERT_TRUE(orvane::test::waitFor([&] { return view->frames > 0; }, [] {}))
+            << "the window is on the display";
+        // The pointer is seen: a visit to view c comes and goes.
+        int nudge = 0;
+        ASSERT_TRUE(orvane::test::waitFor([&] { return log.count("c.mouseMove") > 0; },
+                                          [&] { moveTo(110 + (++nudge & 1), 70); }));
         moveTo(190, 150); // in the window, off the OpenGL view
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(log.waitFor("c.mouseLeave"));
         log.clear();
     }
     void TearDown() override {
