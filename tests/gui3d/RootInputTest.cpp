@@ -81,10 +81,18 @@ protected:
         ASSERT_TRUE(window.addView(view));
         ASSERT_TRUE(window.open()) << native::lastError();
         ASSERT_NE(view->root, nullptr) << native::lastError();
-        window.invoke([this] {
-            origin = window.position;
-            return true;
-        });
+        // Away from the corner where other tests' windows appear (some hold no display
+        // lock), so that none of them comes between the pointer and this window.
+        window.setPosition({700, 500});
+        ASSERT_TRUE(orvane::test::waitFor(
+            [&] {
+                window.invoke([this] {
+                    origin = window.position;
+                    return true;
+                });
+                return origin.x >= 700 && origin.y >= 500;
+            },
+            [] {}));
         view->invalidate();
         ASSERT_TRUE(orvane::test::waitFor([&] { return view->frames > 0; }, [] {}))
             << "the window is on the display";
@@ -97,6 +105,11 @@ protected:
         log.clear();
     }
     void TearDown() override {
+        // The pointer leaves for a corner where no test's window is, so that the keyboard
+        // focus handed back to the pointer's root does not fall to the next test's window.
+        Display* display = input.get();
+        input.moveTo(DisplayWidth(display, DefaultScreen(display)) - 1,
+                     DisplayHeight(display, DefaultScreen(display)) - 1);
         input.focus(PointerRoot);
         window.close();
         if (view)
