@@ -654,6 +654,18 @@ bool trackMouseLeave(WindowHandle handle) {
     return true;
 }
 
+bool setKeyboardInput(WindowHandle handle, bool on) {
+    WindowRecord* window = ownedWindow(handle);
+    if (!window)
+        return false;
+    if (!window->isChild())
+        return true;
+    Display* display = window->owner->display;
+    XSelectInput(display, window->xid, childEvents | (on ? KeyPressMask | KeyReleaseMask : 0));
+    XFlush(display);
+    return true;
+}
+
 bool isKeyDown(std::uint32_t virtualKey) {
     ThreadState* state = existingThreadState();
     if (!state)
