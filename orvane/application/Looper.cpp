@@ -80,7 +80,10 @@ Looper::~Looper() {
         // message and must not touch this looper again.
         static_cast<LooperThread*>(serving)->looper = nullptr;
         native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
-        thread.store(nullptr, std::memory_order_release);
+        {
+            std::lock_guard hold(threadLock);
+            thread.store(nullptr, std::memory_order_release);
+        }
         serving->release();
         return;
     }
@@ -119,7 +122,12 @@ bool Looper::enqueueFront(Message* message) {
 }
 
 bool Looper::forward(Message* message) {
-    system::Thread* serving = getThread();
+    // Held while it is used: the thread may end and let go of itself at any moment.
+    object::Pointer<system::Thread> serving;
+    {
+        std::lock_guard hold(threadLock);
+        serving = getThread();
+    }
     // The target is held before the message leaves this thread: the looper may handle
     // and dispose of it before postThreadMessage returns.
     message->holdTarget();
@@ -134,16 +142,19 @@ bool Looper::start() {
     if (getThread())
         return false;
     auto* looperThread = new LooperThread(this);
-    system::Thread* none = nullptr;
-    if (!thread.compare_exchange_strong(none, looperThread, std::memory_order_acq_rel)) {
+    {
+        std::lock_guard hold(threadLock);
+        if (!getThread())
+            thread.store(looperThread, std::memory_order_release);
+    }
+    if (getThread() != looperThread) {
         looperThread->release(); // another caller started the looper first
         return false;
     }
     // The field's reference may be taken over by a quit() from another thread at any time.
     object::Pointer<LooperThread> started(looperThread);
     if (!looperThread->start(false)) {
-        system::Thread* self = looperThread;
-        if (thread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel))
+        if (takeThread(looperThread))
             looperThread->release();
         looperThread->ready.set(); // a quit() that took it over must not wait for it
         return false;
@@ -163,7 +174,7 @@ bool Looper::quit() {
         return true;
     }
     // Whoever takes the thread out of the field owns its reference.
-    serving = thread.exchange(nullptr, std::memory_order_acq_rel);
+    serving = takeThread(nullptr);
     if (!serving)
         return false;
     // Until it is ready the thread has neither its id nor a queue to receive the quit.
@@ -173,6 +184,15 @@ bool Looper::quit() {
     serving->join();    // false when it has already ended: nothing to wait for
     serving->release(); // the running thread keeps its own reference until it ends
     return true;
+}
+
+system::Thread* Looper::takeThread(system::Thread* expected) {
+    std::lock_guard hold(threadLock);
+    system::Thread* serving = getThread();
+    if (!serving || (expected && serving != expected))
+        return nullptr;
+    thread.store(nullptr, std::memory_order_release);
+    return serving;
 }
 
 types::String Looper::getClassName() const {
@@ -220,8 +240,7 @@ void Looper::LooperThread::leave() {
     // When quit() came from elsewhere, that thread has taken the field and joins us.
     if (!looper || looper->getThread() != this)
         return;
-    system::Thread* self = this;
-    if (looper->thread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel))
+    if (looper->takeThread(this))
         release(); // the looper's reference; the running thread still holds its own
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 namespace orvane::application {
 
@@ -74,6 +75,14 @@ private:
     class Call;
 
     bool forward(Message* message);
+    // Takes the thread out of the field (only when it is `expected`, unless that is null)
+    // and hands over the field's reference; null when there was none to take.
+    system::Thread* takeThread(system::Thread* expected);
+
+    // Guards changes of the thread field and the readers that keep the thread in hand
+    // (retain it) rather than only compare it: taking a reference of a thread that may be
+    // letting go of itself is safe only under this lock.
+    std::mutex threadLock;
 };
 
 // The looper's thread: its body is the looper loop.
