@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 .PHONY: all deps configure build run test bench fuzz sanitize tsan ia32 format clean
 
 # Suites that exercise threads; they also run under ThreadSanitizer.
-TSAN_SUITES ?= tests_foundation tests_native tests_app
+TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render
 
 all: build
 
@@ -42,7 +42,7 @@ sanitize:
 tsan: deps
 	@cmake -S . -B build-tsan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE=thread $(CMAKE_ARGS) >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_SUITES)
-	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" scripts/with-xvfb \
+	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" scripts/with-xvfb \
 		ctest --test-dir build-tsan -j $(JOBS) --output-on-failure --timeout 600 -L "^($(subst $(eval) ,|,$(TSAN_SUITES)))$$"
 
 # The machine-code tests built as 32-bit x86, so that IA-32 programs run for real: natively

@@ -7,6 +7,7 @@
 #include <EGL/eglext.h>
 #include <GL/glx.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstring>

@@ -5,6 +5,7 @@
 #include "orvane/gui/OpenGL.h"
 #include "orvane/gui/Window.h"
 #include "orvane/native/Display.h"
+#include "orvane/native/Messages.h"
 #include "tests/support/Eventually.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,47 @@ TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
     EXPECT_FALSE(probe.isSupported());
 }
 
+// A view with the OpenGL procedure but no OpenGL context (as before attach finishes),
+// behind a procedure that counts the paint messages reaching it.
+class UnattachedView : public OpenGL {
+public:
+    using OpenGL::OpenGL;
+    bool attach() override {
+        if (!View::attach())
+            return false;
+        native::setProcedure(nativeWindow, countingProcedure);
+        return true;
+    }
+    void render() override { ++frames; }
+    static std::intptr_t countingProcedure(native::WindowHandle handle, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+        if (message == native::WM_PAINT)
+            ++paints;
+        return openGLProcedure(handle, message, wParam, lParam);
+    }
+    static inline int paints = 0;
+    int frames = 0;
+};
+
+TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
+    Window window;
+    auto* view = new UnattachedView({0, 0, 32, 32});
+    ASSERT_TRUE(window.addView(view));
+    ASSERT_TRUE(window.open()) << native::lastError();
+    graphics3d::GLRecorder recorder;
+    ASSERT_TRUE(window.invoke([&] {
+        native::WindowHandle handle = view->nativeWindow;
+        UnattachedView::paints = 0;
+        native::invalidateRect(handle, nullptr, false);
+        native::sendMessage(handle, native::WM_PAINT, 0, 0);
+        native::updateWindow(handle); // paints again only if the window is still invalid
+        return UnattachedView::paints == 1 && view->frames == 0;
+    }));
+    EXPECT_TRUE(recorder.calls().empty());
+    window.close();
+    view->release();
+}
+
 // Runs the test's scene on the window's thread for every frame.
 class SceneView : public OpenGL {
 public:
@@ -161,18 +203,24 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     for (int i = 0; i < 12; ++i)
         source[i * 3] = std::uint8_t(10 * i), source[i * 3 + 1] = 7, source[i * 3 + 2] = 0;
     graphics::Image frame(format::RGB24, 64, 48);
+    // Each scene captures its first frame only: later paints must not write the image
+    // the test thread reads.
     std::atomic<bool> read{false};
+    std::atomic<bool> captured{false};
     view->scene = [&](graphics3d::Context& context) {
         gl.glClearColor(0, 0, 1, 1);
         gl.glClear(GL_COLOR_BUFFER_BIT);
         context.frameBuffer.drawPixels(picture, {0, 0}, {5, 4, 4, 3});
-        read = context.frameBuffer.readPixels(frame, {0, 0}, {0, 0, 64, 48});
+        if (!captured) {
+            read = context.frameBuffer.readPixels(frame, {0, 0}, {0, 0, 64, 48});
+            captured = true;
+        }
     };
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
     ASSERT_NE(view->renderContext, nullptr) << native::lastError();
     view->invalidate();
-    ASSERT_TRUE(test::eventually([&] { return view->frames > 0; }));
+    ASSERT_TRUE(test::eventually([&] { return captured.load(); }));
     ASSERT_TRUE(read);
     EXPECT_EQ(rgbAt(frame, 0, 0), 0xFF0000u);
     EXPECT_EQ(rgbAt(frame, 5, 4), 0x000700u) << "the picture's top-left pixel";
@@ -194,17 +242,20 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     graphics::Image corner(format::RGB24, 1, 1);
     std::atomic<int> frameWidth{0};
     ASSERT_TRUE(window.invoke([&] {
-        view->frames = 0; // frames painted from here on use the new scene
+        captured = false; // frames painted from here on use the new scene
         view->scene = [&](graphics3d::Context& context) {
             gl.glClearColor(0, 1, 0, 1);
             gl.glClear(GL_COLOR_BUFFER_BIT);
+            if (captured)
+                return;
             frameWidth = context.frameBuffer.width;
             read = context.frameBuffer.readPixels(corner, {0, 0}, {639, 479, 1, 1});
+            captured = true;
         };
         return true;
     }));
     view->invalidate();
-    ASSERT_TRUE(test::eventually([&] { return view->frames > 0; }));
+    ASSERT_TRUE(test::eventually([&] { return captured.load(); }));
     EXPECT_EQ(frameWidth.load(), 640);
     ASSERT_TRUE(read);
     EXPECT_EQ(rgbAt(corner, 0, 0), 0x00FF00u) << "the bottom-right pixel of 640 x 480";
