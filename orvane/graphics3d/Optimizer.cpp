@@ -163,9 +163,12 @@ void Optimizer::inherit(Job& job) {
     for (int bit = 0; bit < ARRAY_BITS; ++bit)
         if (job.arrays[bit])
             currentState.arrays[bit] = job.arrays[bit].get();
-    for (int unit = 0; unit < TEXTURE_UNITS; ++unit)
+    for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
         if (job.textures[unit])
             currentState.textures[unit] = job.textures[unit].get();
+        else
+            job.textures[unit] = currentState.textures[unit];
+    }
 }
 
 void Optimizer::addDrawArrays(GLenum primitive, std::uint32_t first, std::uint32_t count) {

@@ -74,9 +74,10 @@ public:
     void reset();
 
     // Appends the job of one mesh. A mesh without appearance, or whose appearance lacks a
-    // material or shader, inherits those of the mesh added before it, as drawing the
-    // meshes one by one would leave them. An IndexMesh without index buffer draws nothing
-    // and adds no job. Ranges are cut at the mesh's data as its own draw cuts them.
+    // material, shader or the texture of a unit, inherits those the meshes added before it
+    // left, as drawing the meshes one by one would leave them current. An IndexMesh
+    // without index buffer draws nothing and adds no job. Ranges are cut at the mesh's
+    // data as its own draw cuts them.
     void add(Mesh* mesh);
     // Appends a draw of the carried state alone: its material, shader, mode and textures,
     // the arrays the carried shader uses (all without a shader) and, for elements, the
@@ -86,9 +87,12 @@ public:
 
     // Sorts, merges, joins and emits the jobs: a new stream (count 1, the caller's) with
     // its program for the host or the given backend; null when no program could be made.
-    RenderStream* createRenderStream(system::Program::Machine machine = system::Program::hostMachine);
+    RenderStream*
+    createRenderStream(system::Program::Machine machine = system::Program::hostMachine);
 
     const container::Array<Job>& getJobs() const noexcept { return jobs; }
+    // The compiler the last stream was emitted through; it still holds its commands.
+    const Compiler& getCompiler() const noexcept { return compiler; }
 
     // Whether two jobs drawn one after the other may become one draw call: lists of
     // points, lines, triangles and quads. Strips, fans, loops and polygons would connect
