@@ -4,6 +4,7 @@
 #include "orvane/graphics3d/IndexMesh.h"
 #include "orvane/graphics3d/StaticModel.h"
 #include "orvane/graphics3d/TypeCode.h"
+#include "orvane/system/Assembler.h"
 #include "tests/graphics3d/RecordedContext.h"
 #include "tests/graphics3d/RenderMarks.h"
 #include "tests/support/MeshBuffers.h"
@@ -198,6 +199,35 @@ TEST_F(StaticModelDrawing, ACompiledModelKeepsAliveEverythingItDraws) {
         << "two meshes of separate buffers merged and joined into one draw, twice";
     compiled = nullptr;
     EXPECT_EQ(context->shaderStack.shader, nullptr);
+}
+
+// A material whose own code the assembler refuses (a register that does not exist).
+class FaultyMaterial : public Material {
+public:
+    bool compile(system::Assembler& assembler) override {
+        assembler.add({system::Assembler::PUSH, 99, 0, 0});
+        return true;
+    }
+};
+
+TEST_F(StaticModelDrawing, AModelWithoutAStreamDrawsNothingAndDoesNotCountAsCompiled) {
+    auto failing = object::make<StaticModel>();
+    auto mesh = meshOver({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    auto appearance = object::make<Appearance>();
+    appearance->setMaterial(object::make<FaultyMaterial>().get());
+    mesh->setAppearance(appearance.get());
+    failing->addMesh(mesh.get());
+    failing->initialise();
+    EXPECT_FALSE(failing->compile());
+    EXPECT_FALSE(failing->isCompiled());
+    EXPECT_EQ(failing->getRenderStream(), nullptr);
+    EXPECT_EQ(failing->meshCount(), 0u);
+    recorder.clear();
+    failing->draw(*parameters);
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glMatrixMode(GL_MODELVIEW)",
+                     "glLoadTransposeMatrixfARB({0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15})"}))
+        << "the matrix, and nothing drawn";
 }
 
 TEST_F(StaticModelDrawing, TransposesTheMatrixItselfWithoutTheTransposeEntryPoint) {
