@@ -34,7 +34,7 @@ VertexFormat combinedLayout(const BufferTuple& tuple, std::vector<Span>* spans =
         const VertexFormat& format = buffer->format();
         for (std::uint32_t index = 0; index < format.componentCount(); ++index) {
             const VertexFormat::Component& component = format.component(int(index));
-            const std::uint32_t size = typecode::size(component.type);
+            const std::uint32_t size = TypeCode::size(component.type);
             if (component.mask == 0 || component.type == 0 ||
                 std::uint64_t(component.offset) + size > format.stride())
                 continue;

@@ -31,7 +31,7 @@ ParameterBuffer* ParameterBuffer::create(const ParameterFormat& format) {
 void* ParameterBuffer::parameter(const char* name) noexcept {
     const ParameterFormat::Component* component = madeFor->find(name);
     if (!component ||
-        std::uint64_t(component->offset) + typecode::size(component->type) > blockSize)
+        std::uint64_t(component->offset) + TypeCode::size(component->type) > blockSize)
         return nullptr;
     return block + component->offset;
 }

@@ -31,7 +31,7 @@ void ParameterFormat::add(const char* name, const char* alias, std::uint32_t typ
     component.offset = offset;
     component.type = type;
     components.add(component);
-    blockSize += typecode::size(type);
+    blockSize += TypeCode::size(type);
 }
 
 void ParameterFormat::remove(const char* name) {
@@ -40,7 +40,7 @@ void ParameterFormat::remove(const char* name) {
         ++index;
     if (index == components.count())
         return;
-    const std::uint32_t removed = typecode::size(components[index].type);
+    const std::uint32_t removed = TypeCode::size(components[index].type);
     for (; index + 1 < components.count(); ++index) {
         components[index] = components[index + 1];
         components[index].offset -= removed;

@@ -17,19 +17,19 @@ T scalarAt(const std::uint8_t* bytes) noexcept {
 
 float floatAt(const std::uint8_t* bytes, std::uint32_t kind) noexcept {
     switch (kind) {
-    case typecode::BYTE:
+    case TypeCode::BYTE:
         return float(scalarAt<std::int8_t>(bytes));
-    case typecode::SHORT:
+    case TypeCode::SHORT:
         return float(scalarAt<std::int16_t>(bytes));
-    case typecode::INT:
+    case TypeCode::INT:
         return float(scalarAt<std::int32_t>(bytes));
-    case typecode::UNSIGNED_BYTE:
+    case TypeCode::UNSIGNED_BYTE:
         return float(scalarAt<std::uint8_t>(bytes));
-    case typecode::UNSIGNED_SHORT:
+    case TypeCode::UNSIGNED_SHORT:
         return float(scalarAt<std::uint16_t>(bytes));
-    case typecode::UNSIGNED_INT:
+    case TypeCode::UNSIGNED_INT:
         return float(scalarAt<std::uint32_t>(bytes));
-    case typecode::FLOAT:
+    case TypeCode::FLOAT:
         return scalarAt<float>(bytes);
     default:
         return float(scalarAt<double>(bytes));
@@ -94,7 +94,7 @@ PositionArray PositionArray::find(const object::Pointer<VertexBuffer>* buffers,
 }
 
 bool PositionArray::fits(std::uint32_t scalars) const noexcept {
-    return std::uint64_t(component->offset) + scalars * typecode::scalarSize(component->type) <=
+    return std::uint64_t(component->offset) + scalars * TypeCode::scalarSize(component->type) <=
            buffer->stride();
 }
 
@@ -124,14 +124,14 @@ bool PositionArray::bounds(std::uint32_t first, std::uint32_t end, BoundingVolum
     const std::uint32_t stride = buffer->stride();
     const std::uint8_t* vertex = lock.memory + std::uint64_t(first) * stride + component->offset;
     const std::uint32_t count = end - first;
-    switch (typecode::kind(type)) {
-    case typecode::BYTE:
+    switch (TypeCode::kind(type)) {
+    case TypeCode::BYTE:
         boxOf<std::int8_t>(vertex, count, stride, volume);
         break;
-    case typecode::INT:
+    case TypeCode::INT:
         boxOf<std::int32_t>(vertex, count, stride, volume);
         break;
-    case typecode::FLOAT:
+    case TypeCode::FLOAT:
         boxOf<float>(vertex, count, stride, volume);
         break;
     default:
@@ -143,9 +143,9 @@ bool PositionArray::bounds(std::uint32_t first, std::uint32_t end, BoundingVolum
 
 bool PositionArray::copy(std::uint32_t first, std::uint32_t end,
                          geometry::TriangleMesh3<float>& mesh) const {
-    const std::uint32_t kind = typecode::kind(component->type);
-    const std::uint32_t scalars = std::min<std::uint32_t>(typecode::count(component->type), 3);
-    if (typecode::glType(component->type) == 0 || scalars == 0 || !fits(scalars))
+    const std::uint32_t kind = TypeCode::kind(component->type);
+    const std::uint32_t scalars = std::min<std::uint32_t>(TypeCode::count(component->type), 3);
+    if (TypeCode::glType(component->type) == 0 || scalars == 0 || !fits(scalars))
         return false;
     ReadLock lock(*buffer);
     if (!lock.memory)
@@ -155,7 +155,7 @@ bool PositionArray::copy(std::uint32_t first, std::uint32_t end,
         return true;
     const std::uint32_t count = end - first;
     const std::uint32_t stride = buffer->stride();
-    const std::uint32_t scalarBytes = typecode::scalarSize(component->type);
+    const std::uint32_t scalarBytes = TypeCode::scalarSize(component->type);
     const std::uint32_t start = mesh.vertexCount();
     mesh.setVertexCount(start + count);
     const std::uint8_t* vertex = lock.memory + std::uint64_t(first) * stride + component->offset;

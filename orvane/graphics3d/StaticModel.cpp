@@ -28,7 +28,8 @@ void loadTransposeMatrix(const float (&rows)[16]) {
 } // namespace
 
 void StaticModel::addMesh(Mesh* mesh) {
-    meshes.add(object::Pointer<Mesh>(mesh));
+    if (mesh)
+        meshes.add(object::Pointer<Mesh>(mesh));
 }
 
 void StaticModel::removeMesh(Mesh* mesh) {

@@ -17,7 +17,7 @@ namespace orvane::graphics3d {
 // stream holds every buffer, appearance piece and texture it uses.
 class StaticModel : public Model {
 public:
-    // Appends a counted reference.
+    // Appends a counted reference; null is not a mesh and is ignored.
     void addMesh(Mesh* mesh);
     // Removes the first entry that is this mesh; nothing when there is none.
     void removeMesh(Mesh* mesh);

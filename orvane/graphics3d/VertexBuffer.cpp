@@ -35,8 +35,8 @@ VertexBuffer::VertexBuffer(const VertexFormat& format, std::uint32_t vertexCount
         VertexFormat::Component& component = vertexFormat.component(int(index));
         if (component.mask == 0 || component.type == 0)
             continue;
-        component.glType = typecode::glType(component.type);
-        component.count = typecode::glCount(component.type);
+        component.glType = TypeCode::glType(component.type);
+        component.count = TypeCode::glCount(component.type);
         arrays |= component.mask;
         for (int bit = 0; bit < SLOTS; ++bit)
             if (component.mask & (1u << bit))

@@ -13,11 +13,11 @@ int VertexFormat::addComponent(std::uint32_t type, std::uint32_t mask) {
     Component& entry = components[index];
     // A hole may still carry a type (set with a zero mask): its size leaves the vertex
     // with it, so that the stride stays the sum of the component sizes.
-    const std::int64_t delta = std::int64_t(typecode::size(type)) - typecode::size(entry.type);
+    const std::int64_t delta = std::int64_t(TypeCode::size(type)) - TypeCode::size(entry.type);
     entry.type = type;
     entry.mask = mask;
     entry.offset =
-        index == 0 ? 0 : components[index - 1].offset + typecode::size(components[index - 1].type);
+        index == 0 ? 0 : components[index - 1].offset + TypeCode::size(components[index - 1].type);
     if (index == used)
         ++used;
     else
@@ -30,7 +30,7 @@ void VertexFormat::setComponent(int index, std::uint32_t type, std::uint32_t mas
     if (!isIndex(index))
         return;
     Component& entry = components[index];
-    const std::int64_t delta = std::int64_t(typecode::size(type)) - typecode::size(entry.type);
+    const std::int64_t delta = std::int64_t(TypeCode::size(type)) - TypeCode::size(entry.type);
     entry.type = type;
     entry.mask = mask;
     if (std::uint32_t(index) >= used) {
@@ -46,7 +46,7 @@ void VertexFormat::removeComponent(int index) {
     if (!isIndex(index))
         return;
     Component& entry = components[index];
-    const std::uint32_t size = typecode::size(entry.type);
+    const std::uint32_t size = TypeCode::size(entry.type);
     vertexSize -= size;
     entry.type = 0;
     entry.mask = 0;

@@ -63,6 +63,8 @@ TEST(StaticModel, KeepsItsMeshesInOrderAndCountsThem) {
     model->addMesh(a.get());
     model->addMesh(b.get());
     model->addMesh(a.get());
+    model->addMesh(nullptr);
+    EXPECT_EQ(model->meshCount(), 3u);
     EXPECT_EQ(a->getReferenceCount(), 3);
     model->removeMesh(a.get());
     model->removeMesh(object::make<MarkMesh>(3).get());

@@ -18,16 +18,16 @@ constexpr std::uint32_t TEXCOORD0 = VertexFormat::ARRAY_TEXCOORD0;
 std::uint32_t sizeSum(const VertexFormat& format) {
     std::uint32_t sum = 0;
     for (std::uint32_t index = 0; index < format.componentCount(); ++index)
-        sum += typecode::size(format.component(int(index)).type);
+        sum += TypeCode::size(format.component(int(index)).type);
     return sum;
 }
 
 TEST(TypeCode, SplitsIntoKindCountAndSizeAndMapsKindsToOpenGLTypes) {
-    EXPECT_EQ(typecode::kind(0x00401024), typecode::FLOAT);
-    EXPECT_EQ(typecode::count(0x00401024), 16u);
-    EXPECT_EQ(typecode::glCount(0x00401024), 0u) << "OpenGL sees only bits 8 to 11";
-    EXPECT_EQ(typecode::size(0x00401024), 64u);
-    EXPECT_EQ(typecode::make(typecode::DOUBLE, 3, 24), 0x00180328u);
+    EXPECT_EQ(TypeCode::kind(0x00401024), TypeCode::FLOAT);
+    EXPECT_EQ(TypeCode::count(0x00401024), 16u);
+    EXPECT_EQ(TypeCode::glCount(0x00401024), 0u) << "OpenGL sees only bits 8 to 11";
+    EXPECT_EQ(TypeCode::size(0x00401024), 64u);
+    EXPECT_EQ(TypeCode::make(TypeCode::DOUBLE, 3, 24), 0x00180328u);
     const std::pair<std::uint32_t, GLenum> kinds[] = {{0x01, GL_BYTE},
                                                       {0x02, GL_SHORT},
                                                       {0x04, GL_INT},
@@ -39,7 +39,7 @@ TEST(TypeCode, SplitsIntoKindCountAndSizeAndMapsKindsToOpenGLTypes) {
                                                       {0x08, 0},
                                                       {0x00, 0}};
     for (auto [kind, glType] : kinds)
-        EXPECT_EQ(typecode::glType(typecode::make(kind, 1, 4)), glType) << kind;
+        EXPECT_EQ(TypeCode::glType(TypeCode::make(kind, 1, 4)), glType) << kind;
 }
 
 TEST(VertexFormat, HoldsSixteenComponentsAndRefusesTheSeventeenthUnchanged) {
@@ -51,7 +51,7 @@ TEST(VertexFormat, HoldsSixteenComponentsAndRefusesTheSeventeenthUnchanged) {
         const std::uint32_t type = index % 2 ? FLOAT3 : UBYTE4;
         EXPECT_EQ(format.addComponent(type, 1u << index), index);
         EXPECT_EQ(format.componentOffset(index), expectedStride);
-        expectedStride += typecode::size(type);
+        expectedStride += TypeCode::size(type);
     }
     const VertexFormat full = format;
     EXPECT_EQ(format.addComponent(FLOAT3, POSITION), -1);
