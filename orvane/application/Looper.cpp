@@ -49,8 +49,10 @@ private:
 };
 
 // Ends the loop however it ends (a handler may throw): closes the thread's queue, so that
-// messages posted too late are refused and those still queued are finished, then lets the
-// looper clean up on its own thread.
+// messages posted too late are refused and those still queued are finished, lets the
+// looper clean up on its own thread, then gives back the thread's native state (its X
+// connection above all) while a quit() still waits for the thread: once quit() returns,
+// nothing of the thread touches the display any more.
 class Looper::LooperThread::LoopEnd {
 public:
     explicit LoopEnd(LooperThread* thread) noexcept
@@ -67,6 +69,7 @@ public:
                 // The thread ends either way; nothing is shown.
             }
         }
+        native::releaseThreadState();
     }
 
 private:

@@ -75,6 +75,13 @@ Window::~Window() {
     if (isOpen())
         close();
     quit();
+    // Views kept alive elsewhere forget this window, so that another one can take them.
+    // The handler chain still holds each view while the chain below lets go of it.
+    focusView = nullptr;
+    while (View* view = views.first()) {
+        view->window = nullptr;
+        views.remove(view);
+    }
 }
 
 bool Window::opened() {

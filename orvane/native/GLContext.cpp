@@ -402,6 +402,21 @@ bool destroyGLContext(GLContextHandle context) {
     return true;
 }
 
+void abandonGLContexts(ThreadState& state) {
+    releaseCurrent();
+    if (!state.display)
+        return;
+    std::vector<GLContextRecord*> left;
+    {
+        std::lock_guard guard(registry().lock);
+        for (GLContextRecord* record : registry().live)
+            if (record->kind == GLContextRecord::Kind::WINDOW && record->display == state.display)
+                left.push_back(record);
+    }
+    for (GLContextRecord* record : left)
+        destroyGLContext(record);
+}
+
 void reportGLFailure(const std::string& text) {
     setLastError(text);
 }

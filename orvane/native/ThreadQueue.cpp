@@ -45,19 +45,26 @@ std::shared_ptr<ThreadState> findQueue(std::uint32_t threadId) {
     return found == queueRegistry().queues.end() ? nullptr : found->second;
 }
 
-// The thread's slot: owns its state and tears it down when the thread ends.
+// Everything of a thread's state that other threads or the X server could still see.
+// OpenGL contexts go before the windows they draw into, and both before the connection.
+void tearDown(ThreadState& state) {
+    {
+        std::lock_guard guard(state.lock);
+        state.closed = true;
+    }
+    unregisterQueue(state);
+    abandonGLContexts(state);
+    abandonWindows(state);
+    closeConnection(state);
+}
+
+// The thread's slot: owns its state and tears it down when the thread exits, unless the
+// thread gave it back earlier (releaseThreadState).
 struct ThreadSlot {
     std::shared_ptr<ThreadState> state;
     ~ThreadSlot() {
-        if (!state)
-            return;
-        {
-            std::lock_guard guard(state->lock);
-            state->closed = true;
-        }
-        unregisterQueue(*state);
-        abandonWindows(*state);
-        closeConnection(*state);
+        if (state)
+            tearDown(*state);
     }
 };
 
@@ -259,6 +266,13 @@ void closeThreadQueue(void (*visit)(const NativeMessage&, void* context), void* 
     if (visit)
         for (const NativeMessage& message : left)
             visit(message, context);
+}
+
+void releaseThreadState() {
+    if (!slot.state)
+        return;
+    tearDown(*slot.state);
+    slot.state.reset(); // posters that found the queue keep it alive until they are done
 }
 
 void forgetMessagesFor(ThreadState& state, WindowRecord* window) {

@@ -65,4 +65,14 @@ std::intptr_t dispatchMessage(const NativeMessage& message);
 // opens a fresh one.
 void closeThreadQueue(void (*visit)(const NativeMessage&, void* context), void* context);
 
+// Gives back everything the layer holds for the calling thread: closes its queue (what is
+// still posted is dropped), destroys the OpenGL contexts made for its windows (releasing
+// the current one), frees what is left of its windows and closes its X connection, which
+// waits until the server has carried out every request, so a window destroyed before is
+// gone from the display when this returns. A thread whose end others wait for (a looper's)
+// calls it as its last use of the layer, before it reports itself ended: nothing of the
+// thread touches X afterwards. A thread that does not is cleaned up the same way as it
+// exits, later than a join may return. Touching the layer again starts afresh.
+void releaseThreadState();
+
 } // namespace orvane::native

@@ -84,6 +84,9 @@ std::uint32_t virtualKeyOfSymbol(unsigned long keysym);
 
 // Window records of an ending thread are freed without messages.
 void abandonWindows(ThreadState& state);
+// Releases the OpenGL context current on an ending thread and destroys the window
+// contexts made on its connection, before that connection closes.
+void abandonGLContexts(ThreadState& state);
 // Drops queued messages addressed to a window that is going away.
 void forgetMessagesFor(ThreadState& state, WindowRecord* window);
 

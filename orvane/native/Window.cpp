@@ -459,8 +459,14 @@ bool destroyWindow(WindowHandle handle) {
 }
 
 void abandonWindows(ThreadState& state) {
-    while (!state.topLevelWindows.empty())
-        freeSubtree(state, state.topLevelWindows.back());
+    while (!state.topLevelWindows.empty()) {
+        WindowRecord* window = state.topLevelWindows.back();
+        // Destroyed by request rather than left to the server's cleanup of the connection,
+        // which it does in its own time: the connection's closing sync then covers it.
+        if (state.display)
+            XDestroyWindow(state.display, window->xid);
+        freeSubtree(state, window);
+    }
 }
 
 bool isWindow(WindowHandle window) {

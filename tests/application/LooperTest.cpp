@@ -1,11 +1,17 @@
 #include "orvane/application/Looper.h"
 #include "orvane/application/Message.h"
+#include "orvane/native/Display.h"
+#include "orvane/native/Window.h"
 #include "orvane/object/Exception.h"
+#include "orvane/object/Pointer.h"
 #include "orvane/system/Signal.h"
 #include "orvane/system/Thread.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/XInput.h"
 
 #include <atomic>
 #include <functional>
@@ -180,6 +186,49 @@ TEST(Looper, AThrowingHandlerEndsTheThreadWithoutLeakingMessages) {
     EXPECT_TRUE(looper.quit());
     EXPECT_EQ(looper.getThread(), nullptr);
     serving->release();
+}
+
+// Makes a top-level window on the calling thread (not shown) and answers its X id.
+std::uint64_t makeNativeWindow() {
+    static const bool registered = native::registerClass(
+        native::WindowClass{"orvane::test::looper", 0, native::defaultProcedure, 0, 0xFFFFFF});
+    native::WindowCreation creation;
+    creation.className = "orvane::test::looper";
+    creation.title = "looper";
+    creation.width = 40, creation.height = 30;
+    native::WindowHandle window = registered ? native::createWindow(creation) : nullptr;
+    return window ? native::nativeWindowId(window) : 0;
+}
+
+// However its loop ends, a looper's thread gives back its X connection, with the windows
+// it left behind, before anybody waiting for it hears that it has ended.
+TEST(Looper, ItsThreadLeavesNothingOnTheDisplayOnceItHasEnded) {
+    ASSERT_TRUE(native::isDisplayAvailable()) << native::lastError();
+    test::XInput x;
+    ASSERT_TRUE(x);
+    const std::size_t sockets = test::countProcessSockets();
+
+    TestLooper quitting;
+    ASSERT_TRUE(quitting.start());
+    std::uint64_t left = 0;
+    ASSERT_TRUE(quitting.invoke([&] { return (left = makeNativeWindow()) != 0; }));
+    EXPECT_TRUE(x.isTopLevel(left));
+    ASSERT_TRUE(quitting.quit());
+    EXPECT_FALSE(x.isTopLevel(left)) << "gone when quit() returns";
+    EXPECT_EQ(test::countProcessSockets(), sockets) << "the thread's connection is closed";
+
+    TestLooper throwing;
+    throwing.reactions[1] = [&](Message*) {
+        left = makeNativeWindow();
+        throw object::Exception("handler failed");
+    };
+    ASSERT_TRUE(throwing.start());
+    object::Pointer<system::Thread> serving(throwing.getThread());
+    throwing.post(1);
+    serving->join(); // false when it has ended already
+    EXPECT_NE(left, 0u);
+    EXPECT_FALSE(x.isTopLevel(left)) << "gone when join() returns";
+    EXPECT_EQ(test::countProcessSockets(), sockets);
 }
 
 // Spins until both callers are ready, so that two calls really start together.

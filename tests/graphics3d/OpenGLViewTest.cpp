@@ -7,9 +7,10 @@
 #include "orvane/native/Display.h"
 #include "orvane/native/Messages.h"
 #include "tests/support/Eventually.h"
-#include "tests/support/WindowThreads.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/ClosedWindows.h"
 
 #include <atomic>
 #include <cstdint>
@@ -94,7 +95,6 @@ TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
     view->depthBits = 16;
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
-    const std::uint32_t windowThread = test::windowThreadId(window);
     EXPECT_NE(view->renderContext, nullptr) << native::lastError();
     EXPECT_GE(view->colourBits, 24) << "the sizes are what the configuration provides";
     EXPECT_GE(view->depthBits, 16);
@@ -106,8 +106,7 @@ TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
     EXPECT_EQ(view->pixel.load(), 0x4080FFu);
     EXPECT_EQ(view->width.load(), 64);
 
-    window.close();
-    EXPECT_TRUE(test::threadEnded(windowThread));
+    EXPECT_TRUE(test::closeLeavesNothingOnTheDisplay(window));
     EXPECT_EQ(view->renderContext, nullptr);
     EXPECT_EQ(view->glContext, nullptr);
     EXPECT_EQ(native::liveGLContextCount(), contextsBefore);
@@ -121,13 +120,11 @@ TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
     view->auxBuffers = 64;
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
-    const std::uint32_t windowThread = test::windowThreadId(window);
     EXPECT_EQ(view->nativeWindow.load(), nullptr) << "no child window is left behind";
     EXPECT_EQ(view->renderContext, nullptr);
     EXPECT_NE(native::lastError().find("configuration"), std::string::npos) << native::lastError();
-    window.close();
+    EXPECT_TRUE(test::closeLeavesNothingOnTheDisplay(window));
     view->release();
-    EXPECT_TRUE(test::threadEnded(windowThread));
 
     OpenGL probe({0, 0, 1, 1});
     probe.colourBits = 16;
@@ -166,7 +163,6 @@ TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
     auto* view = new UnattachedView({0, 0, 32, 32});
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
-    const std::uint32_t windowThread = test::windowThreadId(window);
     graphics3d::GLRecorder recorder;
     ASSERT_TRUE(window.invoke([&] {
         native::WindowHandle handle = view->nativeWindow;
@@ -177,9 +173,8 @@ TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
         return UnattachedView::paints == 1 && view->frames == 0;
     }));
     EXPECT_TRUE(recorder.calls().empty());
-    window.close();
+    EXPECT_TRUE(test::closeLeavesNothingOnTheDisplay(window));
     view->release();
-    EXPECT_TRUE(test::threadEnded(windowThread));
 }
 
 // Runs the test's scene on the window's thread for every frame.
@@ -225,7 +220,6 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     };
     ASSERT_TRUE(window.addView(view));
     ASSERT_TRUE(window.open()) << native::lastError();
-    const std::uint32_t windowThread = test::windowThreadId(window);
     ASSERT_NE(view->renderContext, nullptr) << native::lastError();
     view->invalidate();
     ASSERT_TRUE(test::eventually([&] { return captured.load(); }));
@@ -267,9 +261,8 @@ TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
     EXPECT_EQ(frameWidth.load(), 640);
     ASSERT_TRUE(read);
     EXPECT_EQ(rgbAt(corner, 0, 0), 0x00FF00u) << "the bottom-right pixel of 640 x 480";
-    window.close();
+    EXPECT_TRUE(test::closeLeavesNothingOnTheDisplay(window));
     view->release();
-    EXPECT_TRUE(test::threadEnded(windowThread));
 }
 
 } // namespace

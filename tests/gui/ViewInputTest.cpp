@@ -35,7 +35,10 @@ protected:
         ASSERT_TRUE(log.waitFor("mouseMoved"));
         log.clear();
     }
-    void TearDown() override { window.close(); }
+    void TearDown() override {
+        input.parkPointer(); // off every test's window, so the next one starts alike
+        window.close();
+    }
 
     // Moves the pointer to a point of the window's client area.
     void moveTo(int x, int y) { input.moveTo(int(origin.x) + x, int(origin.y) + y); }

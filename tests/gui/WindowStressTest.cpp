@@ -10,10 +10,8 @@
 #include "tests/support/XInput.h"
 
 #include <atomic>
-#include <dirent.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace orvane::gui {
 namespace {
@@ -166,26 +164,10 @@ private:
     View& view;
 };
 
-// Descriptors of this process that are sockets (the X connections among them).
-std::size_t countSockets() {
-    std::size_t sockets = 0;
-    DIR* listing = opendir("/proc/self/fd");
-    while (const dirent* entry = listing ? readdir(listing) : nullptr) {
-        char target[64] = {};
-        std::string path = std::string("/proc/self/fd/") + entry->d_name;
-        if (readlink(path.c_str(), target, sizeof target - 1) > 0 &&
-            std::string(target).starts_with("socket:"))
-            ++sockets;
-    }
-    if (listing)
-        closedir(listing);
-    return sockets;
-}
-
 struct ProcessCounts {
     std::size_t threads = orvane::test::countProcessEntries("task");
     std::size_t descriptors = orvane::test::countProcessEntries("fd");
-    std::size_t sockets = countSockets();
+    std::size_t sockets = orvane::test::countProcessSockets();
     bool operator==(const ProcessCounts&) const = default;
 };
 
@@ -213,12 +195,14 @@ TEST_F(GuiWindowStress, OpeningAndClosingAThousandTimesLeavesNothingBehind) {
         while (ticker.ticks.load() < ticked + 2)
             std::this_thread::yield();
         ASSERT_TRUE(window.close());
+        // The thread has given back its X connection before close() returned.
+        ASSERT_EQ(orvane::test::countProcessSockets(), before.sockets) << "round " << round;
     }
     ticker.stop();
     EXPECT_EQ(log.count("opened"), std::size_t(rounds));
     EXPECT_EQ(log.count("closing"), std::size_t(rounds));
     EXPECT_GT(log.count("view.paint"), 0u);
-    // A thread's X connection is closed as the thread leaves the system, just after join.
+    // The threads themselves leave the system just after they were joined.
     EXPECT_TRUE(orvane::test::eventually([&] { return ProcessCounts() == before; }))
         << "threads " << before.threads << " -> " << ProcessCounts().threads << ", descriptors "
         << before.descriptors << " -> " << ProcessCounts().descriptors << ", sockets "

@@ -3,6 +3,7 @@
 #include "orvane/application/Message.h"
 #include "orvane/native/Display.h"
 #include "tests/gui/Recording.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/XInput.h"
 
 namespace orvane::gui {
@@ -36,6 +37,8 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
     auto* view = new RecordingView(log, {10, 10, 50, 40});
     ASSERT_TRUE(window.addView(view));
     view->release();
+    orvane::test::XInput x;
+    const std::size_t sockets = orvane::test::countProcessSockets();
 
     ASSERT_TRUE(window.open()) << native::lastError();
     EXPECT_TRUE(window.isOpen());
@@ -46,7 +49,6 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
     EXPECT_EQ(log.named("opened")[0].thread, serving);
     EXPECT_NE(view->nativeWindow.load(), nullptr);
 
-    orvane::test::XInput x;
     char* name = nullptr;
     XFetchName(x.get(), ::Window(native::nativeWindowId(window.getNativeWindow())), &name);
     ASSERT_NE(name, nullptr);
@@ -54,7 +56,11 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
     XFree(name);
     EXPECT_EQ(onWindowThread<float>(window, [](Window& w) { return w.size.width; }), 200.0f);
 
+    const std::uint64_t shown = native::nativeWindowId(window.getNativeWindow());
+    ASSERT_TRUE(x.isTopLevel(shown));
     EXPECT_TRUE(window.close());
+    EXPECT_FALSE(x.isTopLevel(shown)) << "gone from the display when close() returns";
+    EXPECT_EQ(orvane::test::countProcessSockets(), sockets) << "the thread's connection is closed";
     EXPECT_EQ(log.count("closing"), 1u);
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(window.getThread(), nullptr) << "closing ends the window's thread";
@@ -65,6 +71,31 @@ TEST_F(GuiWindow, OpensAndClosesFromTheMainThread) {
 
     ASSERT_TRUE(window.open()) << "a closed window opens again";
     EXPECT_TRUE(window.close());
+}
+
+TEST_F(GuiWindow, ViewsOfADestroyedWindowCanJoinAnother) {
+    auto* view = new RecordingView(log, {5, 5, 20, 20});
+    {
+        RecordingWindow first(log);
+        ASSERT_TRUE(first.addView(view));
+        ASSERT_TRUE(first.open()) << native::lastError();
+        ASSERT_TRUE(first.setFocus(view));
+    }
+    EXPECT_EQ(view->getWindow(), nullptr);
+    EXPECT_EQ(view->getMessenger(), nullptr);
+    EXPECT_EQ(view->nativeWindow.load(), nullptr);
+    {
+        RecordingWindow never(log);
+        ASSERT_TRUE(never.addView(view)) << "a window that never opened lets go as well";
+    }
+
+    RecordingWindow second(log);
+    ASSERT_TRUE(second.addView(view)) << "the view no longer belongs to a window";
+    EXPECT_EQ(view->getWindow(), &second);
+    ASSERT_TRUE(second.open()) << native::lastError();
+    EXPECT_NE(view->nativeWindow.load(), nullptr) << "attached to the new window";
+    EXPECT_TRUE(second.close());
+    view->release();
 }
 
 TEST_F(GuiWindow, AnUnreachableDisplayLeavesNothingBehind) {

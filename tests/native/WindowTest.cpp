@@ -325,6 +325,9 @@ protected:
     void SetUp() override {
         NativeWindow::SetUp();
         ASSERT_TRUE(input);
+        // Wherever an earlier test left the pointer, it is not over this window: the
+        // window gets the focus and the pointer only when a test gives them.
+        input.parkPointer();
         window = makeWindow(100, 100, 200, 200);
         ASSERT_NE(window, nullptr);
         synchronise();
@@ -333,6 +336,7 @@ protected:
     }
     void TearDown() override {
         destroyWindow(window);
+        input.parkPointer();
         NativeWindow::TearDown();
     }
 
@@ -399,6 +403,7 @@ TEST_F(NativeInput, LeaveIsReportedOnceAndOnlyWhenTracked) {
 TEST_F(NativeInput, HeldKeyRepeatsWithBit30AndTypesCharacters) {
     input.focus(nativeWindowId(window));
     ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_ACTIVATE); }, pump));
+    EXPECT_EQ(messagesOf(WM_ACTIVATE).size(), 1u) << "the window gains the focus once";
     EXPECT_EQ(messagesOf(WM_ACTIVATE).back().wParam, WA_ACTIVE);
 
     input.key(XK_a, true);

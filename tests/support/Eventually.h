@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 namespace orvane::test {
 
@@ -36,6 +37,22 @@ inline std::size_t countProcessEntries(const char* directory) {
             ++count;
     closedir(listing);
     return count;
+}
+
+// The descriptors of this process that are sockets (X connections among them).
+inline std::size_t countProcessSockets() {
+    std::size_t sockets = 0;
+    DIR* listing = opendir("/proc/self/fd");
+    while (const dirent* entry = listing ? readdir(listing) : nullptr) {
+        char target[64] = {};
+        const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+        if (readlink(path.c_str(), target, sizeof target - 1) > 0 &&
+            std::string(target).starts_with("socket:"))
+            ++sockets;
+    }
+    if (listing)
+        closedir(listing);
+    return sockets;
 }
 
 } // namespace orvane::test

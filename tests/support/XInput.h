@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -68,6 +69,12 @@ public:
         XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
         XSync(display, False);
     }
+    // Moves the pointer to the screen's bottom-right corner, where no test puts a window:
+    // with the focus following the pointer, a window under it would take the keyboard.
+    void parkPointer() {
+        moveTo(DisplayWidth(display, DefaultScreen(display)) - 1,
+               DisplayHeight(display, DefaultScreen(display)) - 1);
+    }
     void button(unsigned number, bool down) {
         XTestFakeButtonEvent(display, number, down, CurrentTime);
         XSync(display, False);
@@ -97,6 +104,36 @@ public:
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, Window(window), False, NoEventMask, &event);
         XSync(display, False);
+    }
+    // The top-level windows on the display now, as the server sees them: asked without
+    // waiting, so a window its client destroyed is gone only if the server has already
+    // carried out the request.
+    std::vector<::Window> topLevelWindows() {
+        ::Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        std::vector<::Window> windows;
+        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+            windows.assign(children, children + count);
+        if (children)
+            XFree(children);
+        return windows;
+    }
+    bool isTopLevel(std::uint64_t window) {
+        for (::Window shown : topLevelWindows())
+            if (shown == ::Window(window))
+                return true;
+        return false;
+    }
+    int windowsTitled(const std::string& title) {
+        int found = 0;
+        for (::Window shown : topLevelWindows()) {
+            char* name = nullptr;
+            if (XFetchName(display, shown, &name) && name) {
+                found += title == name;
+                XFree(name);
+            }
+        }
+        return found;
     }
     // The colour of one pixel of a window as 0xRRGGBB.
     unsigned long pixel(std::uint64_t window, int x, int y) {
