@@ -6,6 +6,8 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/glx.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +15,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane::native {
@@ -160,6 +163,31 @@ bool hasGLX(Display* display) {
     return glXQueryExtension(display, &error, &event);
 }
 
+// Mesa's GLX unloads its DRI driver when the last connection that used it closes and
+// loads it again for the next one. Every window thread has a connection of its own, so a
+// window closing alone would take the driver (with its LLVM set-up) down and the next
+// window would load it afresh; and what the driver keeps reachable only from its own
+// globals would become unreachable memory. Once GLX has served a display, the drivers
+// then loaded stay loaded for the rest of the process.
+void keepDriversLoaded() {
+    static std::atomic<bool> kept{false};
+    if (kept.load(std::memory_order_acquire))
+        return;
+    std::vector<std::string> drivers;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* found) {
+            std::string_view name = info->dlpi_name ? info->dlpi_name : "";
+            if (name.ends_with("_dri.so"))
+                static_cast<std::vector<std::string>*>(found)->emplace_back(name);
+            return 0;
+        },
+        &drivers);
+    // Outside the iteration, which holds the loader's lock. The handles are never closed.
+    for (const std::string& driver : drivers)
+        if (dlopen(driver.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE))
+            kept.store(true, std::memory_order_release);
+}
+
 // ---- offscreen contexts (EGL) ----
 
 bool namesWord(const char* list, const char* word) {
@@ -268,6 +296,7 @@ bool choosePixelFormat(const PixelFormatRequest& request, PixelFormat& chosen) {
     int count = 0;
     GLXFBConfig* configs =
         glXChooseFBConfig(display, DefaultScreen(display), wanted.data(), &count);
+    keepDriversLoaded(); // GLX has loaded the display's driver to answer
     bool found = false;
     for (int i = 0; configs && i < count && !found; ++i) {
         XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
@@ -308,6 +337,7 @@ GLContextHandle createWindowGLContext(WindowHandle handle, const PixelFormat& fo
         setLastError("GLX refused to create a context (error " + std::to_string(error) + ")");
         return nullptr;
     }
+    keepDriversLoaded();
     auto* record = new GLContextRecord;
     record->kind = GLContextRecord::Kind::WINDOW;
     record->display = display;
