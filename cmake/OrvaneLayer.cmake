@@ -18,8 +18,19 @@ function(orvane_layer name)
         list(APPEND sources ${PROJECT_SOURCE_DIR}/orvane/${file})
     endforeach()
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    # Headers are included as "orvane/<folder>/<Class>.h": from the source tree while
+    # building, from <prefix>/include once installed (cmake/OrvaneInstall.cmake).
+    target_include_directories(${name} PUBLIC
+        $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    target_compile_features(${name} PUBLIC cxx_std_20)
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+    # orvane_render is exported as Orvane::render; the folders say which headers it owns.
+    string(REGEX REPLACE "^orvane_" "" export_name ${name})
+    set_target_properties(${name} PROPERTIES
+        EXPORT_NAME ${export_name}
+        ORVANE_FOLDERS "${ARG_FOLDERS}")
+    add_library(Orvane::${export_name} ALIAS ${name})
 endfunction()
 
 # orvane_test_suite(NAME FOLDERS dir... LINKS target... [LABELS label...])
