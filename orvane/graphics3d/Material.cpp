@@ -1,8 +1,18 @@
 #include "orvane/graphics3d/Material.h"
 
 #include "orvane/graphics3d/Context.h"
+#include "orvane/system/Assembler.h"
+#include "orvane/system/CallingConvention.h"
 
 namespace orvane::graphics3d {
+namespace {
+
+// What generated code calls with a material as receiver.
+void ORVANE_THISCALL applyMaterial(Material* material) {
+    material->apply();
+}
+
+} // namespace
 
 Material::~Material() {
     if (Context* context = Context::current())
@@ -10,6 +20,20 @@ Material::~Material() {
 }
 
 void Material::apply() {}
+
+bool Material::compile(system::Assembler&) {
+    return false;
+}
+
+void Material::emitApply(system::Assembler& assembler) {
+    using system::Assembler;
+    assembler.moveImmediate(Assembler::EDX, static_cast<Material*>(this));
+    assembler.storeIndexed(Assembler::ESI, Context::MATERIAL_OFFSET, Assembler::EDX);
+    if (compile(assembler))
+        return;
+    assembler.setThis(static_cast<Material*>(this));
+    assembler.callThis(&applyMaterial);
+}
 
 types::String Material::getClassName() const {
     return object::classPath(Resource::getClassName(), ":Material");

@@ -3,6 +3,26 @@
 #include "orvane/graphics3d/Context.h"
 
 namespace orvane::graphics3d {
+namespace {
+
+void makeCurrent(ShaderProgram* program, ShaderProgram*& current) {
+    if (program == current)
+        return;
+    if (current)
+        current->disable();
+    current = program;
+    if (program)
+        program->enable();
+}
+
+void stopBeingCurrent(ShaderProgram* program, ShaderProgram*& current) {
+    if (!program || program != current)
+        return;
+    current = nullptr;
+    program->disable();
+}
+
+} // namespace
 
 Shader::Shader(std::uint32_t arrays)
     : arrays(arrays)
@@ -13,13 +33,46 @@ Shader::~Shader() {
         context->shaderStack.forget(this);
 }
 
-void Shader::apply() {}
+void Shader::apply() {
+    if (Context* context = Context::current()) {
+        makeCurrent(programA.get(), context->shaderStack.programA);
+        makeCurrent(programB.get(), context->shaderStack.programB);
+    }
+}
 
-void Shader::unapply() {}
+void Shader::unapply() {
+    if (Context* context = Context::current()) {
+        stopBeingCurrent(programA.get(), context->shaderStack.programA);
+        stopBeingCurrent(programB.get(), context->shaderStack.programB);
+    }
+}
 
 void Shader::setClientArrays() {
     if (Context* context = Context::current())
         context->shaderStack.setClientArrays(arrayMask);
+}
+
+void Shader::setArrays(std::uint32_t mask) {
+    arrays = mask;
+    update();
+}
+
+void Shader::update() {
+    arrayMask = arrays;
+    if (programA)
+        arrayMask |= programA->arrays;
+    if (programB)
+        arrayMask |= programB->arrays;
+}
+
+void Shader::setProgramA(ShaderProgram* program) {
+    programA = program;
+    update();
+}
+
+void Shader::setProgramB(ShaderProgram* program) {
+    programB = program;
+    update();
 }
 
 types::String Shader::getClassName() const {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "orvane/graphics3d/ConstantList.h"
 #include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/ShaderProgram.h"
+#include "orvane/object/Pointer.h"
 
 #include <cstdint>
 
@@ -8,27 +11,46 @@ namespace orvane::graphics3d {
 
 // How a mesh's colour is computed from lighting and textures: a shader sets up texture
 // environments when the shader stack selects it and declares the vertex arrays meshes
-// must supply while it is current (bits as in ShaderStack::setClientArrays).
+// must supply while it is current (bits as in ShaderStack::setClientArrays). Each
+// shader's unapply switches off exactly what its apply switched on, so shaders can follow
+// each other in any order: the stack runs the previous shader's unapply, switches the
+// vertex arrays, then runs the new shader's apply.
+//
+// The base class changes no texture state (ColourShader uses it as it is); it only keeps
+// the two stage-program slots of the shader stack. Every shader the engine makes has both
+// slots empty and an empty constant list.
 //
 // Destroying the calling thread's current context's current shader clears that slot
 // without OpenGL calls (its unapply can no longer run), so that the stack never calls a
-// destroyed shader.
+// destroyed shader. Destruction releases the programs and the constants.
 class Shader : public Resource {
 public:
     explicit Shader(std::uint32_t arrays = 0);
     ~Shader() override;
 
+    // For slot A and then slot B: a program that is not the stack's current one of its
+    // slot replaces it (the old one disabled, the new one enabled).
     virtual void apply();
-    // Switches off exactly what apply switched on.
+    // For slot A and then slot B: this shader's program, if it is the current one of its
+    // slot, stops being current and is disabled.
     virtual void unapply();
 
     // Switches the current context's enabled vertex arrays to `arrayMask`.
     void setClientArrays();
+    // Stores the shader's own arrays and recomputes `arrayMask`.
+    void setArrays(std::uint32_t mask);
+    // arrayMask = arrays | the arrays of the programs present.
+    void update();
+    // Puts a program into a slot (null empties it) and recomputes `arrayMask`.
+    void setProgramA(ShaderProgram* program);
+    void setProgramB(ShaderProgram* program);
 
     types::String getClassName() const override;
 
-    // The arrays the shader itself needs, and those used when it is selected (its own
-    // combined with those of stage programs, which the shader code keeps up to date).
+    ConstantList constants;
+    object::Pointer<ShaderProgram> programA;
+    object::Pointer<ShaderProgram> programB;
+    // The arrays the shader itself needs, and those used when it is selected.
     std::uint32_t arrays;
     std::uint32_t arrayMask;
 };

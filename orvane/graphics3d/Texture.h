@@ -3,22 +3,47 @@
 #include "orvane/graphics3d/GL.h"
 #include "orvane/graphics3d/Resource.h"
 
+#include <cstdint>
+
 namespace orvane::graphics3d {
 
-// One OpenGL texture object: its name and target, bound through the texture stack.
+// One OpenGL texture object: its name and target, with the filters and wraps last given
+// to it. Bound through the texture stack (Appearance) or directly by the texture code.
 //
 // Destroying a texture clears every unit of the calling thread's current context's
 // texture stack that still names it (no OpenGL call, no unit disabled), so that a later
-// texture at the same address is bound again.
+// texture at the same address is bound again. A plain Texture wraps an existing texture
+// object and leaves it to its owner; a Texture2D owns its object.
 class Texture : public Resource {
 public:
+    // Wraps an existing texture object: reads the internal format of level 0 into
+    // `format`, and sets nearest filtering and repeating wraps on it. The target ends up
+    // with no texture bound.
     Texture(GLuint id, GLenum target);
     ~Texture() override;
 
+    // Stores and sets the minification and magnification filters. The texture that was
+    // bound to the target before is bound again afterwards.
+    void setFilter(GLenum min, GLenum mag);
+
     types::String getClassName() const override;
 
+    // The image format (PixelFormat.h) the internal format stands for: RGB and RGBA for
+    // GL_RGB8 and GL_RGBA8, 8-bit palette for 1; 0 for any other.
+    std::uint32_t format = 0;
+    GLenum magFilter = GL_NEAREST;
+    GLenum minFilter = GL_NEAREST;
+    GLenum wrapS = GL_REPEAT;
+    GLenum wrapT = GL_REPEAT;
+    GLenum wrapR = GL_REPEAT;
     GLuint id;
     GLenum target;
+
+protected:
+    // Binds the texture to its target without the texture stack, which then no longer
+    // knows what its units hold; every unit's entry is forgotten so the next selection
+    // binds again.
+    void bindDirectly() const;
 };
 
 } // namespace orvane::graphics3d

@@ -151,6 +151,7 @@ TEST_F(ContextTest, TexturesBindOnceAndCarryAnEnabledTargetAcrossATargetChange) 
     Texture flat(5, GL_TEXTURE_2D);
     Texture cube(6, GL_TEXTURE_CUBE_MAP_ARB);
     auto* rectangle = new Texture(7, GL_TEXTURE_RECTANGLE_ARB);
+    recorder.clear(); // what wrapping the texture objects sent
     stack.bind(&flat, 1);
     stack.bind(&flat, 1);
     EXPECT_EQ(recorder.takeCalls(),
@@ -292,6 +293,7 @@ TEST_F(ContextTest, WithoutRedundancyTestsEveryStackResendsItsState) {
     MarkMode mode(GL_LESS);
     MarkShader shader(0x5, GL_MODULATE);
     Texture texture(4, GL_TEXTURE_2D);
+    recorder.clear();
     for (int i = 0; i < 2; ++i) {
         context->matrixStack.setMatrixMode(GL_MODELVIEW);
         context->materialStack.select(&material);

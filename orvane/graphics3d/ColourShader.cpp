@@ -1,0 +1,14 @@
+#include "orvane/graphics3d/ColourShader.h"
+
+#include "orvane/graphics3d/StateStacks.h"
+
+namespace orvane::graphics3d {
+
+ColourShader::ColourShader()
+    : Shader(ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_NORMAL) {}
+
+types::String ColourShader::getClassName() const {
+    return object::classPath(Shader::getClassName(), ":ColourShader");
+}
+
+} // namespace orvane::graphics3d

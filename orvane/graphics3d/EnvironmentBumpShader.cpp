@@ -1,0 +1,34 @@
+#include "orvane/graphics3d/EnvironmentBumpShader.h"
+
+#include "orvane/graphics3d/TextureUnits.h"
+
+namespace orvane::graphics3d {
+
+using namespace textureunits;
+
+EnvironmentBumpShader::EnvironmentBumpShader() = default;
+
+void EnvironmentBumpShader::apply() {
+    select(0);
+    gl.glEnable(GL_TEXTURE_2D);
+    environment(GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    environment(GL_COMBINE_RGB_ARB, GL_BUMP_ENVMAP_ATI);
+    environment(GL_BUMP_TARGET_ATI, GL_TEXTURE1_ARB);
+    select(1);
+    gl.glEnable(GL_TEXTURE_2D);
+    sphereMap();
+}
+
+void EnvironmentBumpShader::unapply() {
+    select(0);
+    gl.glDisable(GL_TEXTURE_2D);
+    select(1);
+    gl.glDisable(GL_TEXTURE_2D);
+    sphereMapOff();
+}
+
+types::String EnvironmentBumpShader::getClassName() const {
+    return object::classPath(TextureShader::getClassName(), ":EnvironmentBumpShader");
+}
+
+} // namespace orvane::graphics3d

@@ -1,0 +1,30 @@
+#include "orvane/graphics3d/EnvironmentShader.h"
+
+#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/TextureUnits.h"
+
+namespace orvane::graphics3d {
+
+using namespace textureunits;
+
+EnvironmentShader::EnvironmentShader()
+    : TextureShader(ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_NORMAL) {}
+
+void EnvironmentShader::apply() {
+    select(0);
+    gl.glEnable(GL_TEXTURE_2D);
+    environment(GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    sphereMap();
+}
+
+void EnvironmentShader::unapply() {
+    select(0);
+    gl.glDisable(GL_TEXTURE_2D);
+    sphereMapOff();
+}
+
+types::String EnvironmentShader::getClassName() const {
+    return object::classPath(TextureShader::getClassName(), ":EnvironmentShader");
+}
+
+} // namespace orvane::graphics3d

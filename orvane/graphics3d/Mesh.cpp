@@ -1,0 +1,9 @@
+#include "orvane/graphics3d/Mesh.h"
+
+namespace orvane::graphics3d {
+
+types::String Mesh::getClassName() const {
+    return object::classPath(Resource::getClassName(), ":Mesh");
+}
+
+} // namespace orvane::graphics3d

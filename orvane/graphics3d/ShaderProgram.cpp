@@ -1,0 +1,20 @@
+#include "orvane/graphics3d/ShaderProgram.h"
+
+#include "orvane/graphics3d/Context.h"
+
+namespace orvane::graphics3d {
+
+ShaderProgram::~ShaderProgram() {
+    if (Context* context = Context::current()) {
+        if (context->shaderStack.programA == this)
+            context->shaderStack.programA = nullptr;
+        if (context->shaderStack.programB == this)
+            context->shaderStack.programB = nullptr;
+    }
+}
+
+types::String ShaderProgram::getClassName() const {
+    return object::classPath(Object::getClassName(), ":ShaderProgram");
+}
+
+} // namespace orvane::graphics3d

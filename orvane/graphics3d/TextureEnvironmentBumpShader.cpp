@@ -1,0 +1,52 @@
+#include "orvane/graphics3d/TextureEnvironmentBumpShader.h"
+
+#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/TextureUnits.h"
+
+namespace orvane::graphics3d {
+
+using namespace textureunits;
+
+namespace {
+
+// What every one of the three units gets before its own settings.
+void combineWithTexture(int unit) {
+    select(unit);
+    gl.glEnable(GL_TEXTURE_2D);
+    environment(GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    environment(GL_SOURCE0_RGB_ARB, GL_TEXTURE);
+}
+
+} // namespace
+
+TextureEnvironmentBumpShader::TextureEnvironmentBumpShader()
+    : TextureShader(ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_NORMAL |
+                    ShaderStack::ARRAY_TEXCOORD0 | ShaderStack::ARRAY_TEXCOORD0 << 1) {}
+
+void TextureEnvironmentBumpShader::apply() {
+    combineWithTexture(0);
+    environment(GL_COMBINE_RGB_ARB, GL_MODULATE);
+    environment(GL_SOURCE1_RGB_ARB, GL_PREVIOUS_ARB);
+    combineWithTexture(1);
+    environment(GL_COMBINE_RGB_ARB, GL_BUMP_ENVMAP_ATI);
+    environment(GL_SOURCE1_RGB_ARB, GL_TEXTURE);
+    environment(GL_BUMP_TARGET_ATI, GL_TEXTURE2_ARB);
+    combineWithTexture(2);
+    environment(GL_COMBINE_RGB_ARB, GL_ADD);
+    environment(GL_SOURCE1_RGB_ARB, GL_PREVIOUS_ARB);
+    sphereMap();
+}
+
+void TextureEnvironmentBumpShader::unapply() {
+    for (int unit = 0; unit < 3; ++unit) {
+        select(unit);
+        gl.glDisable(GL_TEXTURE_2D);
+    }
+    sphereMapOff();
+}
+
+types::String TextureEnvironmentBumpShader::getClassName() const {
+    return object::classPath(TextureShader::getClassName(), ":TextureEnvironmentBumpShader");
+}
+
+} // namespace orvane::graphics3d

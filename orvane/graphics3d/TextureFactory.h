@@ -1,0 +1,38 @@
+#pragma once
+
+#include "orvane/graphics/TranslatorRoster.h"
+#include "orvane/graphics3d/Texture.h"
+#include "orvane/types/String.h"
+
+namespace orvane::graphics3d {
+
+// Makes textures from image files: the file is read with the first of the engine's image
+// translators that recognises it (BMP, DDS, GIF, JPG, PCX, PNG, TGA, TIFF, asked in this
+// order) and uploaded with OpenGL-generated mipmaps and trilinear filtering.
+class TextureFactory : public object::Object {
+public:
+    TextureFactory() = default;
+    TextureFactory(const TextureFactory&) = delete;
+    TextureFactory& operator=(const TextureFactory&) = delete;
+
+    // The directory names are taken from: an empty path stays empty, any other ends with
+    // one backslash (file names turn backslashes into slashes).
+    void setDirectory(const types::String& path);
+    const types::String& getDirectory() const noexcept { return directory; }
+
+    // A new texture (the caller owns the creation reference) from the file `name` in the
+    // directory. Raises FileNotFoundException for a missing file (and the other IO
+    // exceptions of opening and reading), TranslatorFormatException when no translator
+    // recognises the file or its translator yields no picture, the translators' own
+    // exceptions for a file that does not decode, and those of createTexture2D. A
+    // failure leaves no texture object behind.
+    Texture* create(const char* name);
+
+    types::String getClassName() const override;
+
+private:
+    graphics::TranslatorRoster roster;
+    types::String directory;
+};
+
+} // namespace orvane::graphics3d

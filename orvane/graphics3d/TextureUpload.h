@@ -1,0 +1,58 @@
+#pragma once
+
+#include "orvane/graphics/Image.h"
+#include "orvane/graphics3d/GL.h"
+#include "orvane/object/Pointer.h"
+
+#include <cstdint>
+
+namespace orvane::graphics3d {
+
+// How images become texture data: the OpenGL formats of each image format, the pixel
+// store set-up of every upload, and the conversions for images OpenGL cannot take as
+// they are.
+//
+// - 8-bit palette images are expanded to their palette's colours: RGB, or RGBA when the
+//   palette carries alpha (any entry with alpha other than 0; translators store 0 where a
+//   file gives none), so transparent entries stay transparent.
+// - 16-bit colour images are uploaded as they are, as GL_BGRA words of type
+//   GL_UNSIGNED_SHORT_1_5_5_5_REV: the engine's channel order, blue in bits 0-4.
+// - Block-compressed levels (DXT1, DXT3, DXT5) are uploaded compressed where the context
+//   has GL_EXT_texture_compression_s3tc, and otherwise decoded to RGBA.
+namespace textureupload {
+
+struct Formats {
+    GLint internal = 0;
+    GLenum external = 0;
+    GLenum type = GL_UNSIGNED_BYTE;
+    // Block-compressed data for glCompressedTexImage2DARB (external and type unused).
+    bool compressed = false;
+};
+
+// The OpenGL formats of an image format as uploaded (after the conversions above), or
+// false when OpenGL has none. Palette images map to the RGBA texture an empty texture of
+// that format gets; an image's own mapping is that of its conversion.
+bool formatsOf(std::uint32_t imageFormat, Formats& formats) noexcept;
+
+// The image format a texture's internal format reads back as: 8-bit palette for 1, RGB for
+// GL_RGB8, RGBA for GL_RGBA8, 0 for every other.
+std::uint32_t imageFormatOf(GLint internalFormat) noexcept;
+
+// glPixelTransferi and glPixelStorei for reading `rowLength` pixels a row (0: the upload's
+// width), skipping `skipPixels` and `skipRows`, byte-aligned.
+void setUnpacking(GLint rowLength = 0, GLint skipPixels = 0, GLint skipRows = 0);
+
+// Whether the calling thread's current context takes compressed DXT levels.
+bool takesCompressedLevels();
+
+// The image as OpenGL will take it: the image itself, or a converted copy (see above).
+// Null when a conversion cannot get the memory it needs or the source has no pixels.
+object::Pointer<graphics::Image> uploadable(graphics::Image* image, bool compressedLevels);
+
+// An RGB or RGBA copy of an 8-bit palette image (black where it has no palette).
+object::Pointer<graphics::Image> expandPalette(graphics::Image* image);
+// An RGBA copy of a DXT1, DXT3 or DXT5 level (DXT1's transparent colour has alpha 0).
+object::Pointer<graphics::Image> decompress(graphics::Image* image);
+
+} // namespace textureupload
+} // namespace orvane::graphics3d
