@@ -107,8 +107,8 @@ ImagePointer firstLevel(Image* image, std::int32_t width, std::int32_t height, b
 }
 
 bool isInside(const Image& image, const graphics::Rectangle<std::int32_t>& rectangle) {
-    return rectangle.x >= 0 && rectangle.y >= 0 && rectangle.width >= 0 &&
-           rectangle.height >= 0 && rectangle.width <= image.getWidth() - rectangle.x &&
+    return rectangle.x >= 0 && rectangle.y >= 0 && rectangle.width >= 0 && rectangle.height >= 0 &&
+           rectangle.width <= image.getWidth() - rectangle.x &&
            rectangle.height <= image.getHeight() - rectangle.y;
 }
 

@@ -21,8 +21,8 @@ Texture* TextureFactory::create(const char* name) {
     io::Translator<graphics::Image>* translator = roster.findTranslator(file.get());
     if (!translator)
         throw io::TranslatorFormatException();
-    auto image = object::Pointer<graphics::Image>::adopt(
-        translator->translate(file->getInputStream(), -1));
+    auto image =
+        object::Pointer<graphics::Image>::adopt(translator->translate(file->getInputStream(), -1));
     file = nullptr;
     // A recognised file without a picture (TIFF is recognised only) makes no texture.
     if (!image)

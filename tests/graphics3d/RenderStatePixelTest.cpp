@@ -1,3 +1,5 @@
+#include "orvane/graphics/CompressedImage.h"
+#include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics3d/Appearance.h"
 #include "orvane/graphics3d/ColourMaterial.h"
 #include "orvane/graphics3d/ColourShader.h"
@@ -8,8 +10,6 @@
 #include "orvane/graphics3d/TextureManager.h"
 #include "orvane/graphics3d/TextureShader.h"
 #include "orvane/graphics3d/TextureUpload.h"
-#include "orvane/graphics/CompressedImage.h"
-#include "orvane/graphics/PixelFormat.h"
 #include "orvane/io/IOException.h"
 #include "tests/support/CodecFiles.h"
 #include "tests/support/ImageFiles.h"
@@ -110,8 +110,7 @@ TEST(RenderStatePixels, LitQuadHasTheColourOfTheLightingEquation) {
     const float globalAmbient = 0.2f, facing = 2 / std::sqrt(6.0f);
     for (int c = 0; c < 3; ++c) {
         const float expected = emission[c] + globalAmbient * ambient[c] +
-                               lightAmbient[c] * ambient[c] +
-                               facing * lightDiffuse[c] * diffuse[c];
+                               lightAmbient[c] * ambient[c] + facing * lightDiffuse[c] * diffuse[c];
         for (auto [x, y] : {std::pair{0, 0}, {SIZE / 2, SIZE / 2}, {SIZE - 1, 2}}) {
             ASSERT_LT(expected, 1.0f);
             EXPECT_NEAR(rgbaOf(offscreen.pixel(x, y))[c], toByte(expected), 2)
@@ -162,8 +161,8 @@ Picture testPicture(bool withAlpha) {
     Picture picture;
     for (int y = 0; y < SIZE; ++y)
         for (int x = 0; x < SIZE; ++x)
-            picture.push_back({x * 32 + 7, y * 32 + 3, (x ^ y) * 30 + 11,
-                               withAlpha ? (x + y) * 15 + 10 : 255});
+            picture.push_back(
+                {x * 32 + 7, y * 32 + 3, (x ^ y) * 30 + 11, withAlpha ? (x + y) * 15 + 10 : 255});
     return picture;
 }
 
@@ -215,8 +214,8 @@ Bytes tga16(const Picture& picture, Picture& shown) {
 Bytes bmp8(Picture& shown) {
     std::vector<orvane::test::Rgb> palette;
     for (int i = 0; i < 16; ++i)
-        palette.push_back({std::uint8_t(i * 16 + 5), std::uint8_t(255 - i * 9),
-                           std::uint8_t(i * i)});
+        palette.push_back(
+            {std::uint8_t(i * 16 + 5), std::uint8_t(255 - i * 9), std::uint8_t(i * i)});
     std::vector<Bytes> rows;
     shown.clear();
     for (int y = 0; y < SIZE; ++y) {

@@ -1,6 +1,6 @@
+#include "orvane/graphics3d/TextureManager.h"
 #include "orvane/graphics3d/Appearance.h"
 #include "orvane/graphics3d/Texture2D.h"
-#include "orvane/graphics3d/TextureManager.h"
 #include "orvane/io/IOException.h"
 #include "orvane/io/TranslatorException.h"
 #include "tests/graphics3d/RecordedContext.h"

@@ -45,13 +45,11 @@ ImagePointer chain(std::uint32_t format, int width, int height, int levels) {
     return head;
 }
 
-const Calls unpacking = {"glPixelTransferi(GL_MAP_COLOR, 0)",
-                         "glPixelTransferi(GL_MAP_STENCIL, 0)",
-                         "glPixelStorei(GL_UNPACK_SWAP_BYTES, 0)",
-                         "glPixelStorei(GL_UNPACK_ROW_LENGTH, 0)",
-                         "glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0)",
-                         "glPixelStorei(GL_UNPACK_SKIP_ROWS, 0)",
-                         "glPixelStorei(GL_UNPACK_ALIGNMENT, 1)"};
+const Calls unpacking = {
+    "glPixelTransferi(GL_MAP_COLOR, 0)",       "glPixelTransferi(GL_MAP_STENCIL, 0)",
+    "glPixelStorei(GL_UNPACK_SWAP_BYTES, 0)",  "glPixelStorei(GL_UNPACK_ROW_LENGTH, 0)",
+    "glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0)", "glPixelStorei(GL_UNPACK_SKIP_ROWS, 0)",
+    "glPixelStorei(GL_UNPACK_ALIGNMENT, 1)"};
 
 const Calls newName = {"glGetError()", "glGenTextures(1, &)", "glGetError()",
                        "glBindTexture(GL_TEXTURE_2D, 1)", "glGetError()"};
@@ -89,7 +87,8 @@ TEST_F(TextureTest, ImageLevelsUploadAsAskedMinusTwoGeneratesMinusOneTakesTheCha
     ImagePointer image = chain(Format::RGB24, 8, 8, 3);
     auto texture = TexturePointer::adopt(createTexture2D(image.get(), -2));
     EXPECT_EQ(withoutAddresses(recorder.takeCalls()),
-              joined({unpacking, newName,
+              joined({unpacking,
+                      newName,
                       {"glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, 1)", level(0, 8),
                        "glGetError()"},
                       wrapping}));
@@ -245,13 +244,16 @@ TEST_F(TextureTest, UpdatesWriteRectanglesInsideTheImageOnly) {
     EXPECT_EQ(withoutAddresses(recorder.takeCalls()), expected);
 
     EXPECT_TRUE(texture->update(image.get(), {5, 0}));
-    EXPECT_EQ(withoutAddresses(recorder.takeCalls()).back(),
-              "glTexSubImage2D(GL_TEXTURE_2D, 0, 5, 0, 6, 5, GL_BGR_EXT, GL_UNSIGNED_BYTE, pixels)");
+    EXPECT_EQ(
+        withoutAddresses(recorder.takeCalls()).back(),
+        "glTexSubImage2D(GL_TEXTURE_2D, 0, 5, 0, 6, 5, GL_BGR_EXT, GL_UNSIGNED_BYTE, pixels)");
 
     // Rectangles reaching out of the image would have OpenGL read past its pixels.
-    for (graphics::Rectangle<std::int32_t> outside :
-         {graphics::Rectangle<std::int32_t>{5, 0, 2, 1}, {0, 4, 1, 2}, {-1, 0, 1, 1},
-          {0, 0, -1, 1}, {0x7FFFFFFF, 0, 2, 1}})
+    for (graphics::Rectangle<std::int32_t> outside : {graphics::Rectangle<std::int32_t>{5, 0, 2, 1},
+                                                      {0, 4, 1, 2},
+                                                      {-1, 0, 1, 1},
+                                                      {0, 0, -1, 1},
+                                                      {0x7FFFFFFF, 0, 2, 1}})
         EXPECT_FALSE(texture->update(image.get(), {0, 0}, outside));
     EXPECT_TRUE(recorder.calls().empty());
     ImagePointer greyAlpha = chain(Format::GREY_ALPHA16, 2, 2, 1);

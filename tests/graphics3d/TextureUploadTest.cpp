@@ -1,6 +1,6 @@
+#include "orvane/graphics3d/TextureUpload.h"
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/TextureUpload.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ Rgba pixelAt(Image& image, int x, int y) {
 
 object::Pointer<CompressedImage> level(std::uint32_t format, int width, int height,
                                        const std::vector<std::uint8_t>& data) {
-    auto image = object::Pointer<CompressedImage>::adopt(new CompressedImage(format, width, height));
+    auto image =
+        object::Pointer<CompressedImage>::adopt(new CompressedImage(format, width, height));
     EXPECT_EQ(image->dataBytes(), std::int64_t(data.size()));
     std::memcpy(image->pixels(), data.data(), data.size());
     return image;
@@ -85,7 +86,7 @@ TEST(TextureUpload, DxtOneBlocksDecodeInFourAndThreeColourModes) {
 TEST(TextureUpload, DxtThreeAndFiveCarryTheirAlphaAndPartialBlocksAreClipped) {
     // DXT3: explicit 4-bit alphas 0, 1, ..., 15; the colour block all green (0x07E0).
     std::vector<std::uint8_t> dxt3 = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
-                                      0xE0, 0x07, 0xE0, 0x07, 0, 0, 0, 0};
+                                      0xE0, 0x07, 0xE0, 0x07, 0,    0,    0,    0};
     auto decoded = textureupload::decompress(level(Format::DXT3, 3, 2, dxt3).get());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->getWidth(), 3);
