@@ -28,8 +28,8 @@ template <class Buffer>
 class WriteLock {
 public:
     explicit WriteLock(Buffer& buffer)
-        : buffer(buffer),
-          memory(buffer.lock(GL_WRITE_ONLY_ARB)) {
+        : buffer(buffer)
+        , memory(buffer.lock(GL_WRITE_ONLY_ARB)) {
         if (!memory)
             throw io::TranslatorMemoryException();
     }

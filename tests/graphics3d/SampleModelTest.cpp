@@ -5,15 +5,19 @@
 
 #include "orvane/graphics/ImageDecoding.h"
 #include "orvane/graphics/TranslatorRoster.h"
+#include "orvane/graphics3d/IndexMesh.h"
 #include "orvane/graphics3d/MeshLayout3DS.h"
+#include "orvane/graphics3d/TextureManager.h"
 #include "orvane/graphics3d/Translator3DS.h"
 #include "orvane/io/SystemFile.h"
+#include "tests/support/OffscreenGL.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -142,6 +146,66 @@ TEST(SampleModel, FitsTheViewersFrameAndFacesOutward) {
     EXPECT_GT(maxY - minY, 250.0f);
     EXPECT_LT(maxY - minY, 350.0f);
     EXPECT_NEAR((maxY + minY) / 2, 0.0f, 20.0f);
+}
+
+// The jet as the viewer gets it: through the translator, with its textures from data/ in
+// an OpenGL context, then drawn from above.
+TEST(SampleModel, TranslatesWithItsTexturesAndDrawsInAnOffscreenContext) {
+    test::OffscreenGL offscreen(64, 64);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    const auto manager = object::make<TextureManager>();
+    manager->getFactory().setDirectory("data");
+    Translator3DS translator;
+    translator.setTextureManager(manager.get());
+    auto file = object::Pointer<io::SystemFile>::adopt(
+        io::SystemFile::open(modelPath, io::SystemFile::MODE_READ));
+    const auto model = object::Pointer<StaticModel>::adopt(
+        dynamic_cast<StaticModel*>(translator.translate(file->getInputStream(), -1)));
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshCount(), 24u) << "one mesh per face group";
+
+    std::set<const VertexBuffer*> vertexBuffers;
+    std::set<const Appearance*> appearances;
+    std::set<const Texture*> textures;
+    std::uint32_t vertices = 0, indices = 0;
+    for (std::uint32_t m = 0; m < model->meshCount(); ++m) {
+        const auto& mesh = dynamic_cast<const IndexMesh&>(*model->mesh(m));
+        if (vertexBuffers.insert(mesh.vertexBuffer(0)).second)
+            vertices += mesh.vertexBuffer(0)->vertexCount();
+        indices += mesh.getEnd() - mesh.getFirst();
+        const Appearance* appearance = mesh.getAppearance();
+        ASSERT_NE(appearance, nullptr);
+        appearances.insert(appearance);
+        if (appearance->texture(0)) {
+            textures.insert(appearance->texture(0));
+            EXPECT_NE(dynamic_cast<const TextureShader*>(appearance->shader.get()), nullptr);
+        }
+    }
+    EXPECT_EQ(vertexBuffers.size(), 19u);
+    EXPECT_EQ(vertices, 4539u);
+    EXPECT_EQ(indices, 3u * 7108u);
+    EXPECT_EQ(appearances.size(), 9u);
+    EXPECT_EQ(textures.size(), 6u);
+
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glOrtho(-200, 200, -200, 200, -200, 200);
+    gl.glMatrixMode(GL_MODELVIEW);
+    gl.glClearColor(1, 0, 1, 1);
+    gl.glClear(GL_COLOR_BUFFER_BIT);
+    auto parameters = object::Pointer<ParameterBuffer>::adopt(
+        ParameterBuffer::create(model->getParameterFormat()));
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::memcpy(parameters->parameter("position"), identity, sizeof identity);
+    model->draw(*parameters);
+    int covered = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            covered += (offscreen.pixel(x, y) & 0xFFFFFF) != 0xFF00FFu;
+    EXPECT_GT(covered, 64 * 64 / 10) << "the jet covers a good part of the frame";
+    EXPECT_EQ(offscreen.pixel(0, 0) & 0xFFFFFF, 0xFF00FFu) << "and leaves the corners";
+    EXPECT_EQ(offscreen.pixel(63, 63) & 0xFFFFFF, 0xFF00FFu);
+    offscreen.context().shaderStack.reset();
+    offscreen.context().materialStack.reset();
 }
 
 } // namespace
