@@ -46,7 +46,8 @@ protected:
     };
     Runs runBoth(const Compiler& finished) {
         auto native = Pointer<RenderStream>::adopt(finished.finish());
-        auto interpreted = Pointer<RenderStream>::adopt(finished.finish(Program::Machine::INTERPRETER));
+        auto interpreted =
+            Pointer<RenderStream>::adopt(finished.finish(Program::Machine::INTERPRETER));
         EXPECT_EQ(native->getProgram()->getMachine(), Program::hostMachine);
         EXPECT_EQ(interpreted->getProgram()->getMachine(), Program::Machine::INTERPRETER);
         recorder.clear();
@@ -107,7 +108,8 @@ TEST_F(CompilerTest, EmitsNothingForWhatTheCodeHasSetAlready) {
     auto shader = object::make<MarkShader>(1, 0x1);
     auto mode = object::make<MarkMode>(1);
     auto texture = object::make<Texture>(7, GL_TEXTURE_2D);
-    auto buffer = orvane::test::makeVertexBuffer(positionAndColour(), nullptr, 0, VertexBuffer::USAGE_STATIC);
+    auto buffer =
+        orvane::test::makeVertexBuffer(positionAndColour(), nullptr, 0, VertexBuffer::USAGE_STATIC);
     const std::size_t prologue = commandTypes().size();
 
     compiler.clearShader();
@@ -168,7 +170,8 @@ TEST_F(CompilerTest, EveryResourceKindEmitsItsSelectionAndNativeCodeMatchesTheIn
     auto shader = object::make<MarkShader>(3, POSITION_AND_COLOUR);
     auto material = object::make<MarkMaterial>(4);
     auto texture = object::make<Texture>(9, GL_TEXTURE_2D);
-    auto vertices = orvane::test::makeVertexBuffer(positionAndColour(), nullptr, 0, VertexBuffer::USAGE_STATIC);
+    auto vertices =
+        orvane::test::makeVertexBuffer(positionAndColour(), nullptr, 0, VertexBuffer::USAGE_STATIC);
     auto indices = orvane::test::makeIndexBuffer<std::uint16_t>({0, 1, 2, 2, 1, 0});
     const std::uintptr_t indexBase = indices->base();
     ASSERT_NE(indexBase, 0u) << "indices in ordinary memory";
@@ -190,25 +193,26 @@ TEST_F(CompilerTest, EveryResourceKindEmitsItsSelectionAndNativeCodeMatchesTheIn
     forgetContextState();
     const Runs runs = runBoth(compiler);
     EXPECT_EQ(runs.native, runs.interpreted);
-    EXPECT_EQ(runs.native,
-              (Calls{// the mode, with the previous mode's unapply (there is none)
-                     "glStencilMask(2)",
-                     // the shader: the client arrays of its mask, then its apply
-                     "glEnableClientState(GL_VERTEX_ARRAY)", "glEnableClientState(GL_COLOR_ARRAY)",
-                     "glLineWidth(3)",
-                     // the material's apply
-                     "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 4)",
-                     // the texture through the texture stack
-                     "glActiveTextureARB(GL_TEXTURE1_ARB)", "glBindTexture(GL_TEXTURE_2D, 9)",
-                     // the vertex buffer's arrays, the index buffer in ordinary memory
-                     "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 16, 0)",
-                     "glColorPointer(4, GL_UNSIGNED_BYTE, 16, 0xc)",
-                     "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0)",
-                     "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, " +
-                         pointerText(indexBase + 6) + ")",
-                     "glDrawArrays(GL_POINTS, 1, 2)",
-                     // the shader's and the mode's unapply; forgetting calls nothing
-                     "glPointSize(3)", "glClearStencil(2)"}));
+    EXPECT_EQ(
+        runs.native,
+        (Calls{// the mode, with the previous mode's unapply (there is none)
+               "glStencilMask(2)",
+               // the shader: the client arrays of its mask, then its apply
+               "glEnableClientState(GL_VERTEX_ARRAY)", "glEnableClientState(GL_COLOR_ARRAY)",
+               "glLineWidth(3)",
+               // the material's apply
+               "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 4)",
+               // the texture through the texture stack
+               "glActiveTextureARB(GL_TEXTURE1_ARB)", "glBindTexture(GL_TEXTURE_2D, 9)",
+               // the vertex buffer's arrays, the index buffer in ordinary memory
+               "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 16, 0)",
+               "glColorPointer(4, GL_UNSIGNED_BYTE, 16, 0xc)",
+               "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0)",
+               "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, " + pointerText(indexBase + 6) +
+                   ")",
+               "glDrawArrays(GL_POINTS, 1, 2)",
+               // the shader's and the mode's unapply; forgetting calls nothing
+               "glPointSize(3)", "glClearStencil(2)"}));
 
     // What the code stored into the context, and what the stacks know afterwards.
     EXPECT_EQ(context->indexPointer, indexBase);

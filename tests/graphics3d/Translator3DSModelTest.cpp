@@ -20,9 +20,9 @@ namespace orvane::graphics3d {
 namespace {
 
 namespace files = orvane::test;
-using object::Pointer;
 using files::Bytes;
 using files::Chunk;
+using object::Pointer;
 
 Pointer<StaticModel> translate(const Bytes& bytes) {
     io::MemoryFile file(bytes.data(), bytes.size());
@@ -114,16 +114,16 @@ TEST(Translator3DSModel, OneIndexMeshPerGroupInFileOrderOverTheTriangleMeshsBuff
         for (int x = 0; x < 3; ++x)
             grid.insert(grid.end(), {float(x), float(y), 0});
     const std::vector<files::Face> faces = {{0, 1, 4}, {0, 4, 3}, {1, 2, 5}, {1, 5, 4},
-                                           {3, 4, 7}, {3, 7, 6}, {4, 5, 8}, {4, 8, 7}};
+                                            {3, 4, 7}, {3, 7, 6}, {4, 5, 8}, {4, 8, 7}};
     const Bytes file = files::modelFile(
         {files::materialChunk({.name = "A"}), files::materialChunk({.name = "B"}),
          files::objectChunk("Grid", meshChunk(grid, faces,
-                                             {files::groupChunk("A", {0, 1, 2}),
-                                              files::groupChunk("B", {3, 4, 5, 6, 0})})),
+                                              {files::groupChunk("A", {0, 1, 2}),
+                                               files::groupChunk("B", {3, 4, 5, 6, 0})})),
          files::objectChunk("Other", meshChunk(square, {{0, 1, 2}}, {files::groupChunk("A", {0})})),
          // A face naming vertex 9 of 3, and a group entry beyond the two faces.
          files::objectChunk("Broken", meshChunk({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}, {0, 1, 9}},
-                                               {files::groupChunk("B", {1, 0, 77})}))});
+                                                {files::groupChunk("B", {1, 0, 77})}))});
     const Pointer<StaticModel> model = translate(file);
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 4u);
@@ -166,12 +166,15 @@ TEST(Translator3DSModel, MeshesWithoutGroupsDrawEveryFaceAndMeshesWithoutDataBui
     const Bytes file = files::modelFile(
         {files::materialChunk({.name = "Unused"}),
          files::objectChunk("Exported", meshChunk(square, {{0, 1, 2}, {0, 2, 3}})),
-         files::objectChunk("NoVertices",
-                           Chunk(0x4100).add(files::texCoordChunk({0, 0, 1, 1, 0, 1}))
-                               .add(files::faceChunk({{0, 1, 2}}).add(files::groupChunk("U", {0})))),
+         files::objectChunk(
+             "NoVertices",
+             Chunk(0x4100)
+                 .add(files::texCoordChunk({0, 0, 1, 1, 0, 1}))
+                 .add(files::faceChunk({{0, 1, 2}}).add(files::groupChunk("U", {0})))),
          files::objectChunk("NoFaces", Chunk(0x4100).add(files::vertexChunk(square))),
          files::objectChunk("NoCount", meshChunk({}, {{0, 1, 2}})),
-         files::objectChunk("EmptyGroup", meshChunk(square, {{0, 1, 2}}, {files::groupChunk("U", {})}))});
+         files::objectChunk("EmptyGroup",
+                            meshChunk(square, {{0, 1, 2}}, {files::groupChunk("U", {})}))});
     const Pointer<StaticModel> model = translate(file);
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 2u);
@@ -191,8 +194,8 @@ TEST(Translator3DSModel, MeshesWithoutGroupsDrawEveryFaceAndMeshesWithoutDataBui
 TEST(Translator3DSModel, EveryEditorChunkAddsToOneInitialisedModel) {
     const auto editor = [](float x) {
         Chunk chunk(0x3D3D);
-        return chunk.add(files::objectChunk(
-            "O", meshChunk({x, 0, 0, x + 1, 0, 0, x, 1, 2}, {{0, 1, 2}})));
+        return chunk.add(
+            files::objectChunk("O", meshChunk({x, 0, 0, x + 1, 0, 0, x, 1, 2}, {{0, 1, 2}})));
     };
     const Pointer<StaticModel> model =
         translate(Chunk(0x4D4D).add(editor(0)).add(Chunk(0xB000)).add(editor(5)).bytes());
@@ -226,13 +229,13 @@ TEST(Translator3DSModel, GroupsGetTheAppearanceOfTheMaterialTheirNameDenotedWhen
     Chunk unnamed(0xAFFF);
     unnamed.add(files::colourChunk(0xA020, 0, 1, 0));
     const auto user = [](const std::string& material) {
-        return files::objectChunk(material + "-user",
-                                 meshChunk(square, {{0, 1, 2}}, {files::groupChunk(material, {0})}));
+        return files::objectChunk(
+            material + "-user", meshChunk(square, {{0, 1, 2}}, {files::groupChunk(material, {0})}));
     };
-    const Pointer<StaticModel> model = translate(
-        files::modelFile({paint, user("Paint"), user("Late"), user("paint"),
-                         files::materialChunk({.name = "Paint", .diffuse = {0, 0, 1}}),
-                         user("Paint"), files::materialChunk({.name = "Late"}), unnamed, user("")}));
+    const Pointer<StaticModel> model = translate(files::modelFile(
+        {paint, user("Paint"), user("Late"), user("paint"),
+         files::materialChunk({.name = "Paint", .diffuse = {0, 0, 1}}), user("Paint"),
+         files::materialChunk({.name = "Late"}), unnamed, user("")}));
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 5u);
 
@@ -268,7 +271,8 @@ TEST(Translator3DSModel, GroupsGetTheAppearanceOfTheMaterialTheirNameDenotedWhen
 TEST(ModelTranslatorRoster, FindsThe3DSTranslatorByProbingAndPutsTheFileBack) {
     TranslatorRoster roster;
     Bytes bytes = {'x', 'y'};
-    files::append(bytes, files::modelFile({files::objectChunk("O", meshChunk(square, {{0, 1, 2}}))}));
+    files::append(bytes,
+                  files::modelFile({files::objectChunk("O", meshChunk(square, {{0, 1, 2}}))}));
     io::MemoryFile file(bytes.data(), bytes.size());
     EXPECT_EQ(roster.findTranslator(&file), nullptr) << "two bytes of something else first";
     EXPECT_EQ(file.position(), 0);

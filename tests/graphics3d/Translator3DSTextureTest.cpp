@@ -88,11 +88,11 @@ TEST_F(Translator3DSTextures, UpperCaseNamesFindLowerCaseFilesAndMaterialsShareA
     auto properties = Pointer<object::PropertyList>::adopt(translator.getProperties());
     properties->lookup("texturemanager")->setObject(manager.get());
     translator.setProperties(properties.get());
-    const Pointer<StaticModel> model = translate(test::modelFile(
-        {test::materialChunk(white("Camo", "GL-14_C2.TGA")),
-         test::materialChunk(white("Again", "GL-14_C2.TGA")),
-         test::materialChunk({.name = "Plain"}),
-         test::objectChunk("Square", texturedSquare({"Camo", "Again", "Plain"}))}));
+    const Pointer<StaticModel> model = translate(
+        test::modelFile({test::materialChunk(white("Camo", "GL-14_C2.TGA")),
+                         test::materialChunk(white("Again", "GL-14_C2.TGA")),
+                         test::materialChunk({.name = "Plain"}),
+                         test::objectChunk("Square", texturedSquare({"Camo", "Again", "Plain"}))}));
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 3u);
     Appearance* camo = appearanceOf(*model, 0);
