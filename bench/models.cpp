@@ -12,6 +12,10 @@
 // Grouped: mesh k uses appearance k / 50, runs of 50 meshes share one appearance, and the
 // caches skip most of the state changes. CountedCallsAlone is the floor: the counting of
 // as many calls as an interleaved frame makes.
+//
+// The Compiled variants draw the same models after Model::compile: one render stream in
+// native code over merged buffers, sorted by appearance, with ranges that follow each
+// other joined into one draw.
 
 #include "orvane/graphics3d/Appearance.h"
 #include "orvane/graphics3d/ColourMaterial.h"
@@ -65,7 +69,7 @@ Pointer<IndexBuffer> objectIndices() {
 }
 
 struct Scene {
-    explicit Scene(bool grouped) {
+    Scene(bool grouped, bool compiled) {
         context = Context::createForCurrent();
         context->release(); // the chain keeps it until retire()
         auto shader = object::make<TextureShader>();
@@ -97,6 +101,8 @@ struct Scene {
             }
         }
         model->initialise();
+        if (compiled)
+            model->compile();
         parameters =
             Pointer<ParameterBuffer>::adopt(ParameterBuffer::create(model->getParameterFormat()));
         const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -112,9 +118,13 @@ struct Scene {
     Pointer<ParameterBuffer> parameters;
 };
 
-void drawModel(benchmark::State& state, bool grouped) {
+void drawModel(benchmark::State& state, bool grouped, bool compiled = false) {
     GLRecorder recorder(GLRecorder::COUNT);
-    Scene scene(grouped);
+    Scene scene(grouped, compiled);
+    if (compiled && !scene.model->isCompiled()) {
+        state.SkipWithError("the model did not compile");
+        return;
+    }
     scene.model->draw(*scene.parameters); // the first frame makes every state current
     recorder.clear();
     for (auto _ : state)
@@ -134,6 +144,16 @@ void DrawStaticModelGrouped(benchmark::State& state) {
     drawModel(state, true);
 }
 BENCHMARK(DrawStaticModelGrouped)->Unit(benchmark::kMicrosecond);
+
+void DrawCompiledModelInterleaved(benchmark::State& state) {
+    drawModel(state, false, true);
+}
+BENCHMARK(DrawCompiledModelInterleaved)->Unit(benchmark::kMicrosecond);
+
+void DrawCompiledModelGrouped(benchmark::State& state) {
+    drawModel(state, true, true);
+}
+BENCHMARK(DrawCompiledModelGrouped)->Unit(benchmark::kMicrosecond);
 
 // What the counting alone costs: as many counted calls as an interleaved frame makes,
 // with nothing of the engine around them.

@@ -4,11 +4,14 @@
 #include "orvane/graphics3d/IndexMesh.h"
 #include "orvane/graphics3d/StaticModel.h"
 #include "orvane/graphics3d/TypeCode.h"
+#include "orvane/system/Assembler.h"
 #include "tests/graphics3d/RecordedContext.h"
+#include "tests/graphics3d/RenderMarks.h"
 #include "tests/support/MeshBuffers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -165,6 +168,68 @@ TEST_F(StaticModelDrawing, LoadsThePositionMatrixThenDrawsEveryMesh) {
                      "glDrawArrays(GL_POINTS, 1, 1)", "glDrawArrays(GL_POINTS, 2, 1)"}));
     EXPECT_FALSE(model->compile()) << "compiled already";
     EXPECT_EQ(model->getRenderStream(), stream) << "the second compile leaves the stream alone";
+}
+
+TEST_F(StaticModelDrawing, ACompiledModelKeepsAliveEverythingItDraws) {
+    auto compiled = object::make<StaticModel>();
+    {
+        auto appearance = object::make<Appearance>();
+        appearance->setShader(
+            object::make<test::MarkShader>(3, VertexFormat::ARRAY_POSITION).get());
+        appearance->setMaterial(object::make<test::MarkMaterial>(4).get());
+        appearance->setTexture(object::make<Texture>(6, GL_TEXTURE_2D).get(), 0);
+        for (std::uint32_t part = 0; part < 2; ++part) {
+            auto mesh = meshOver({0, 0, 0, 1, 0, 0, 0, 1, 0}, 0, 3);
+            mesh->setAppearance(appearance.get());
+            compiled->addMesh(mesh.get());
+        }
+        compiled->initialise();
+        EXPECT_TRUE(compiled->compile());
+    } // the model's meshes, buffers, appearance, shader, material and texture: only the
+      // stream holds them now
+    recorder.clear();
+    compiled->draw(*parameters);
+    compiled->draw(*parameters);
+    const Calls calls = recorder.takeCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "glLineWidth(3)"), 2);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "glBindTexture(GL_TEXTURE_2D, 6)"), 2);
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& call) {
+                                return call.rfind("glDrawElements(GL_TRIANGLES, 6,", 0) == 0;
+                            }),
+              2)
+        << "two meshes of separate buffers merged and joined into one draw, twice";
+    compiled = nullptr;
+    EXPECT_EQ(context->shaderStack.shader, nullptr);
+}
+
+// A material whose own code the assembler refuses (a register that does not exist).
+class FaultyMaterial : public Material {
+public:
+    bool compile(system::Assembler& assembler) override {
+        assembler.add({system::Assembler::PUSH, 99, 0, 0});
+        return true;
+    }
+};
+
+TEST_F(StaticModelDrawing, AModelWithoutAStreamDrawsNothingAndDoesNotCountAsCompiled) {
+    auto failing = object::make<StaticModel>();
+    auto mesh = meshOver({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    auto appearance = object::make<Appearance>();
+    appearance->setMaterial(object::make<FaultyMaterial>().get());
+    mesh->setAppearance(appearance.get());
+    failing->addMesh(mesh.get());
+    failing->initialise();
+    EXPECT_FALSE(failing->compile());
+    EXPECT_FALSE(failing->isCompiled());
+    EXPECT_EQ(failing->getRenderStream(), nullptr);
+    EXPECT_EQ(failing->meshCount(), 0u);
+    recorder.clear();
+    failing->draw(*parameters);
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glMatrixMode(GL_MODELVIEW)",
+                     "glLoadTransposeMatrixfARB({0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15})"}))
+        << "the matrix, and nothing drawn";
 }
 
 TEST_F(StaticModelDrawing, TransposesTheMatrixItselfWithoutTheTransposeEntryPoint) {

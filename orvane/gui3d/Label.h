@@ -1,0 +1,43 @@
+#pragma once
+
+#include "orvane/gui3d/View.h"
+#include "orvane/types/String.h"
+
+namespace orvane::gui3d {
+
+// One line of text in a view, optionally over a filled background. The text is drawn with
+// the painter's font, its baseline one ascender below the top padding, and cut at the
+// view's frame.
+class Label : public View {
+public:
+    Label(const Rectangle& area, const char* text);
+
+    void setText(const char* newText) { text = newText; }
+    const types::String& getText() const noexcept { return text; }
+    void setTextColour(float red, float green, float blue);
+    // A background drawn behind the text; alpha 0 (the default) draws none.
+    void setBackground(float red, float green, float blue, float alpha = 1);
+
+    bool paint() override;
+
+    types::String getClassName() const override;
+
+    // Space between the frame and the text, in local units.
+    float padding = 2;
+
+protected:
+    // Draws one line at the given line index (0 first), each a line height below the last.
+    void drawLine(int index, const char* line);
+    // Clips the painter to the view's frame and fills the view's bounds with the
+    // background colour, when it has one.
+    void paintBackground();
+    // Gives the painter the root's clip back.
+    void endPaint();
+
+private:
+    types::String text;
+    float textColour[3] = {1, 1, 1};
+    float background[4] = {0, 0, 0, 0};
+};
+
+} // namespace orvane::gui3d
