@@ -64,8 +64,8 @@ public:
     bool identify(io::File* file) override;
 
     // Reads and checks the whole file into scene (which is cleared first) without making
-    // engine objects; raises as translate() does. The listener, when given, sees every
-    // chunk the walk reaches.
+    // engine objects; a damaged file raises as in translate(). The listener, when given,
+    // sees every chunk the walk reaches.
     void read(io::InputStream* stream, int length, Scene3DS& scene,
               ChunkListener3DS* listener = nullptr);
 
