@@ -1,7 +1,7 @@
 // The viewer's sample jet (data/, written by tools/make-sample-model) read as the viewer
 // reads it: the 3DS file through the 3DS reader, the textures its materials name through
 // the case-insensitive file open and the image roster. Other tests may rely on the counts
-// checked here.
+// checked here. Each test works on its own copy of data/.
 
 #include "orvane/graphics/ImageDecoding.h"
 #include "orvane/graphics/TranslatorRoster.h"
@@ -11,6 +11,7 @@
 #include "orvane/graphics3d/Translator3DS.h"
 #include "orvane/io/SystemFile.h"
 #include "tests/support/OffscreenGL.h"
+#include "tests/support/SampleData.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,10 @@
 namespace orvane::graphics3d {
 namespace {
 
-constexpr const char* modelPath = "data/f5e_05.3ds";
-
 Scene3DS readSample() {
+    const test::SampleData data;
     auto file = object::Pointer<io::SystemFile>::adopt(
-        io::SystemFile::open(modelPath, io::SystemFile::MODE_READ));
+        io::SystemFile::open(data.model().c_str(), io::SystemFile::MODE_READ));
     Translator3DS translator;
     EXPECT_TRUE(translator.identify(file.get()));
     Scene3DS scene;
@@ -76,6 +76,7 @@ TEST(SampleModel, HoldsTheJetsMaterialsAndMeshes) {
 // case-insensitive fallback, as it lies on disk in lower case), and decodes through the
 // image roster; together they use every format the engine reads.
 TEST(SampleModel, TexturesResolveToFilesInDataInEveryImageFormat) {
+    const test::SampleData data;
     const Scene3DS scene = readSample();
     graphics::TranslatorRoster roster;
     std::set<std::string> translators;
@@ -86,7 +87,7 @@ TEST(SampleModel, TexturesResolveToFilesInDataInEveryImageFormat) {
         ++textured;
         const std::string& name = material.textureName;
         EXPECT_TRUE(isUpperCase83(name)) << name;
-        const std::string path = "data/" + name;
+        const std::string path = data.path(name);
         if (!std::filesystem::exists(path))
             ++onlyByCase;
         auto file = object::Pointer<io::SystemFile>::adopt(
@@ -149,12 +150,13 @@ TEST(SampleModel, FitsTheViewersFrameAndFacesOutward) {
 }
 
 object::Pointer<StaticModel> translateSample() {
+    const test::SampleData data;
     const auto manager = object::make<TextureManager>();
-    manager->getFactory().setDirectory("data");
+    manager->getFactory().setDirectory(data.directory().c_str());
     Translator3DS translator;
     translator.setTextureManager(manager.get());
     auto file = object::Pointer<io::SystemFile>::adopt(
-        io::SystemFile::open(modelPath, io::SystemFile::MODE_READ));
+        io::SystemFile::open(data.model().c_str(), io::SystemFile::MODE_READ));
     return object::Pointer<StaticModel>::adopt(
         dynamic_cast<StaticModel*>(translator.translate(file->getInputStream(), -1)));
 }

@@ -2,6 +2,7 @@
 #include "orvane/graphics3d/OffscreenContext.h"
 #include "orvane/native/Display.h"
 #include "tests/support/ModelFiles.h"
+#include "tests/support/SampleData.h"
 #include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -207,7 +208,9 @@ TEST(ModelToolInfo, LoadsTexturesFromTheModelsDirectoryOrTheOneGiven) {
 
 TEST(ModelToolInfo, ReportsTheSampleJetWithItsTextures) {
     REQUIRE_OFFSCREEN_CONTEXT();
-    const std::string expected = "file data/f5e_05.3ds\n"
+    const test::SampleData data;
+    const std::string expected = "file " + data.model() +
+                                 "\n"
                                  "status ok\n"
                                  "meshes 24\n"
                                  "vertex-buffers 19\n"
@@ -216,10 +219,10 @@ TEST(ModelToolInfo, ReportsTheSampleJetWithItsTextures) {
                                  "appearances 9\n"
                                  "textures 6\n"
                                  "bounds -100.4 -167.2 -37.95 100.4 167.2 74.8\n";
-    const Outcome loaded = run({"info", "data/f5e_05.3ds"});
+    const Outcome loaded = run({"info", data.model()});
     EXPECT_EQ(loaded.code, 0);
     EXPECT_EQ(loaded.out, expected);
-    EXPECT_EQ(run({"info", "--no-textures", "data/f5e_05.3ds"}).out, expected);
+    EXPECT_EQ(run({"info", "--no-textures", data.model()}).out, expected);
 }
 
 TEST(ModelToolArguments, BadArgumentsPrintTheUsageAndExitTwo) {
