@@ -1,9 +1,11 @@
 #include "orvane/application/Application.h"
 
+#include "orvane/application/Reply.h"
 #include "orvane/system/Thread.h"
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 namespace orvane::application {
 namespace {
@@ -24,18 +26,28 @@ Application::~Application() {
 }
 
 bool Application::enqueue(Message* message) {
-    {
-        std::lock_guard guard(lock);
-        queue.pushBack(message);
-    }
-    wakeUp.set();
-    return true;
+    return insert(message, false);
 }
 
 bool Application::enqueueFront(Message* message) {
+    return insert(message, true);
+}
+
+bool Application::insert(Message* message, bool atFront) {
+    bool accepted = false;
     {
         std::lock_guard guard(lock);
-        queue.pushFront(message);
+        // Decided under the lock that the loop takes to stop, so that nothing is queued
+        // after the loop has let go of its queue.
+        if (getThread()) {
+            message->holdTarget();
+            accepted = atFront ? queue.pushFront(message) : queue.pushBack(message);
+        }
+    }
+    if (!accepted) {
+        Reply::refuse(*message);
+        Message::dispose(message);
+        return false;
     }
     wakeUp.set();
     return true;
@@ -56,16 +68,35 @@ bool Application::run() {
         wakeUp.reset();
         while (Message* message = take()) {
             bool quitting = message->target == this && message->what == Message::QUIT;
-            if (!quitting)
+            // A handler that left the application after the message was queued is no
+            // longer served here.
+            if (!quitting && message->target && message->target->getMessenger() == this)
                 message->target->handleMessage(message);
+            Reply::refuse(*message);
             Message::release(message); // the queue's share
             Message::release(message); // the poster's, handed over with the message
             if (quitting) {
                 onStop();
-                thread.store(nullptr, std::memory_order_release);
+                stopServing();
                 return true;
             }
         }
+    }
+}
+
+void Application::stopServing() {
+    std::vector<Message*> left;
+    {
+        std::lock_guard guard(lock);
+        thread.store(nullptr, std::memory_order_release);
+        while (Message* message = queue.popFront())
+            left.push_back(message);
+    }
+    // Outside the lock: letting go of a target may destroy it, and its destructor may post.
+    for (Message* message : left) {
+        Reply::refuse(*message);
+        Message::release(message); // the queue's share
+        Message::release(message); // the poster's
     }
 }
 

@@ -16,14 +16,18 @@ public:
     // Releases every message still queued.
     ~Application() override;
 
+    // Queues at the tail. The application takes over the message: while it does not run
+    // the message is disposed of (a request it carries answered false) and the answer is
+    // false.
     bool enqueue(Message* message) override;
-    // Queues at the head. The wake-up stays raised until the loop looks, so a message
-    // queued while the loop is between draining and waiting is handled without delay.
+    // Queues at the head, likewise. The wake-up stays raised until the loop looks, so a
+    // message queued while the loop is between draining and waiting is handled at once.
     bool enqueueFront(Message* message) override;
     bool servesWindows() const override { return false; }
 
     // The loop, on the calling thread: onStart(), then the messages in order until the
-    // quit message addressed to the application itself, then onStop(). True.
+    // quit message addressed to the application itself, then onStop(). Messages queued
+    // behind the quit message are disposed of unhandled (requests answered false). True.
     bool run();
     // Posts the quit message to the application itself.
     bool quit();
@@ -36,8 +40,11 @@ public:
     types::String getClassName() const override;
 
 private:
+    bool insert(Message* message, bool atFront);
     // Takes the head message, or null.
     Message* take();
+    // Ends the service: later messages are refused, those still queued disposed of.
+    void stopServing();
 
     MessageQueue queue;
     system::Mutex lock;

@@ -9,8 +9,9 @@ namespace orvane::application {
 Handler::~Handler() {
     // The chain link itself goes with the Chainable base; only the messenger's default
     // target has to forget this handler.
-    if (messenger && messenger != this && messenger->defaultHandler == this)
-        messenger->defaultHandler = messenger;
+    Messenger* owner = messenger.load();
+    if (owner && owner != this && owner->defaultHandler == this)
+        owner->defaultHandler = owner;
 }
 
 bool Handler::handleMessage(Message*) {
@@ -58,11 +59,11 @@ bool deliverMessage(Handler* target, Messenger* messenger, const Source& source,
 } // namespace
 
 bool Handler::deliver(Handler* target, std::uint32_t what, bool send) {
-    return deliverMessage(target, target ? target->messenger : nullptr, what, send);
+    return deliverMessage(target, target ? target->getMessenger() : nullptr, what, send);
 }
 
 bool Handler::deliver(Handler* target, const Message& original, bool send) {
-    return deliverMessage(target, target ? target->messenger : nullptr, original, send);
+    return deliverMessage(target, target ? target->getMessenger() : nullptr, original, send);
 }
 
 types::String Handler::getClassName() const {

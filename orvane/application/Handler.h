@@ -3,6 +3,7 @@
 #include "orvane/container/Chain.h"
 #include "orvane/object/Object.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace orvane::application {
@@ -34,7 +35,9 @@ public:
     bool send(std::uint32_t what);
     bool send(const Message& message);
 
-    Messenger* getMessenger() const noexcept { return messenger; }
+    // Any thread: a messenger checks it for messages that were queued before the handler
+    // left it.
+    Messenger* getMessenger() const noexcept { return messenger.load(); }
 
     types::String getClassName() const override;
 
@@ -49,7 +52,7 @@ protected:
 private:
     friend class Messenger;
 
-    Messenger* messenger = nullptr; // not owning
+    std::atomic<Messenger*> messenger{nullptr}; // not owning
 };
 
 } // namespace orvane::application

@@ -1,8 +1,10 @@
 #include "orvane/application/Looper.h"
 
 #include "orvane/application/Message.h"
+#include "orvane/application/Reply.h"
 #include "orvane/native/Messages.h"
 #include "orvane/native/ThreadQueue.h"
+#include "orvane/object/Pointer.h"
 
 namespace orvane::application {
 namespace {
@@ -13,43 +15,62 @@ Message* carriedMessage(const native::NativeMessage& native) {
                : nullptr;
 }
 
-void disposeCarried(const native::NativeMessage& native, void*) {
-    Message::dispose(carriedMessage(native));
+// Every message a looper takes ends here, handled or not: an unanswered request is
+// answered false, then the message goes back to the pool and lets go of its target.
+void finish(Message* message) noexcept {
+    Reply::refuse(*message);
+    Message::dispose(message);
 }
 
-// Closes the thread's queue when the loop ends, however it ends (a handler may throw),
-// so that messages posted too late are disposed of and later posts fail.
-struct QueueCloser {
-    ~QueueCloser() { native::closeThreadQueue(disposeCarried, nullptr); }
-};
+void finishCarried(const native::NativeMessage& native, void*) {
+    if (Message* message = carriedMessage(native))
+        finish(message);
+}
 
-// Gives a message back to the pool even when its handler throws.
-struct Disposer {
+// Finishes a message even when its handler throws.
+struct Finisher {
     Message* message;
-    ~Disposer() { Message::dispose(message); }
+    ~Finisher() { finish(message); }
 };
 
 } // namespace
 
-// Work handed to the looper thread by invoke(). Shared by the waiting caller and the
-// message that carries it (an object parameter), so it lives until both are done.
-class Looper::Call : public object::Object {
+// Work handed to the looper thread by invoke(): the request and its answer.
+class Looper::Call : public Reply {
 public:
     explicit Call(std::function<bool()> work)
         : work(std::move(work)) {}
 
-    void run() {
-        // The caller is released even when the work throws (which ends the thread).
-        struct Finish {
-            Call* call;
-            ~Finish() { call->done.set(); }
-        } finish{this};
-        result = work();
+    // A throwing work leaves the request to the loop, which answers it false.
+    void run() { answer(work()); }
+
+private:
+    std::function<bool()> work;
+};
+
+// Ends the loop however it ends (a handler may throw): closes the thread's queue, so that
+// messages posted too late are refused and those still queued are finished, then lets the
+// looper clean up on its own thread.
+class Looper::LooperThread::LoopEnd {
+public:
+    explicit LoopEnd(LooperThread* thread) noexcept
+        : thread(thread) {}
+    LoopEnd(const LoopEnd&) = delete;
+    LoopEnd& operator=(const LoopEnd&) = delete;
+    ~LoopEnd() {
+        native::closeThreadQueue(finishCarried, nullptr);
+        // Finishing a message may have destroyed the looper, which then cleared the pointer.
+        if (Looper* looper = thread->looper) {
+            try {
+                looper->loopEnded();
+            } catch (...) {
+                // The thread ends either way; nothing is shown.
+            }
+        }
     }
 
-    std::function<bool()> work;
-    bool result = false;
-    system::Signal done;
+private:
+    LooperThread* const thread;
 };
 
 Looper::~Looper() {
@@ -59,7 +80,10 @@ Looper::~Looper() {
         // message and must not touch this looper again.
         static_cast<LooperThread*>(serving)->looper = nullptr;
         native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
-        thread.store(nullptr, std::memory_order_release);
+        {
+            std::lock_guard hold(threadLock);
+            thread.store(nullptr, std::memory_order_release);
+        }
         serving->release();
         return;
     }
@@ -69,7 +93,7 @@ Looper::~Looper() {
 bool Looper::handleMessage(Message* message) {
     if (message->what != INVOKE)
         return Messenger::handleMessage(message);
-    if (auto* call = dynamic_cast<Call*>(message->findObject("call")))
+    if (auto* call = dynamic_cast<Call*>(message->findObject(Reply::PARAMETER)))
         call->run();
     return true;
 }
@@ -78,20 +102,16 @@ bool Looper::invoke(std::function<bool()> work) {
     system::Thread* serving = getThread();
     if (!serving || system::Thread::current() == serving)
         return work();
-    auto* call = new Call(std::move(work));
+    auto call = object::Pointer<Call>::adopt(new Call(std::move(work)));
     Message* message = Message::create(INVOKE);
     message->target = this;
-    message->addObject("call", call);
-    bool result;
-    if (enqueue(message)) {
-        call->done.wait();
-        result = call->result;
-    } else {
-        result = call->work(); // the thread has ended: nobody else touches the looper's objects
-    }
-    call->release();
-    return result;
+    message->addObject(Reply::PARAMETER, call.get());
+    // A refused message is finished at once, which answers the call false.
+    enqueue(message);
+    return call->wait();
 }
+
+void Looper::loopEnded() {}
 
 bool Looper::enqueue(Message* message) {
     return forward(message);
@@ -102,11 +122,19 @@ bool Looper::enqueueFront(Message* message) {
 }
 
 bool Looper::forward(Message* message) {
-    system::Thread* serving = getThread();
+    // Held while it is used: the thread may end and let go of itself at any moment.
+    object::Pointer<system::Thread> serving;
+    {
+        std::lock_guard hold(threadLock);
+        serving = getThread();
+    }
+    // The target is held before the message leaves this thread: the looper may handle
+    // and dispose of it before postThreadMessage returns.
+    message->holdTarget();
     if (serving && native::postThreadMessage(serving->getId(), DISPATCH,
                                              reinterpret_cast<std::uintptr_t>(message), 0))
         return true;
-    Message::dispose(message);
+    finish(message);
     return false;
 }
 
@@ -114,13 +142,24 @@ bool Looper::start() {
     if (getThread())
         return false;
     auto* looperThread = new LooperThread(this);
-    thread.store(looperThread, std::memory_order_release);
-    if (!looperThread->start(false)) {
-        thread.store(nullptr, std::memory_order_release);
-        looperThread->release();
+    {
+        std::lock_guard hold(threadLock);
+        if (!getThread())
+            thread.store(looperThread, std::memory_order_release);
+    }
+    if (getThread() != looperThread) {
+        looperThread->release(); // another caller started the looper first
         return false;
     }
-    started.wait();
+    // The field's reference may be taken over by a quit() from another thread at any time.
+    object::Pointer<LooperThread> started(looperThread);
+    if (!looperThread->start(false)) {
+        if (takeThread(looperThread))
+            looperThread->release();
+        looperThread->ready.set(); // a quit() that took it over must not wait for it
+        return false;
+    }
+    looperThread->ready.wait();
     return true;
 }
 
@@ -135,15 +174,25 @@ bool Looper::quit() {
         return true;
     }
     // Whoever takes the thread out of the field owns its reference.
-    serving = thread.exchange(nullptr, std::memory_order_acq_rel);
+    serving = takeThread(nullptr);
     if (!serving)
         return false;
+    // Until it is ready the thread has neither its id nor a queue to receive the quit.
+    static_cast<LooperThread*>(serving)->ready.wait();
     // Fails when the thread has already ended (a handler threw); nothing to tell then.
     native::postThreadMessage(serving->getId(), native::WM_QUIT, 0, 0);
-    serving->join(); // false when it has already ended: nothing to wait for
-    started.reset();
+    serving->join();    // false when it has already ended: nothing to wait for
     serving->release(); // the running thread keeps its own reference until it ends
     return true;
+}
+
+system::Thread* Looper::takeThread(system::Thread* expected) {
+    std::lock_guard hold(threadLock);
+    system::Thread* serving = getThread();
+    if (!serving || (expected && serving != expected))
+        return nullptr;
+    thread.store(nullptr, std::memory_order_release);
+    return serving;
 }
 
 types::String Looper::getClassName() const {
@@ -151,25 +200,38 @@ types::String Looper::getClassName() const {
 }
 
 bool Looper::LooperThread::run() {
+    // Raised on every way out, so that nobody waits for a thread that failed to begin.
+    struct Ready {
+        system::Signal& signal;
+        ~Ready() { signal.set(); }
+    } readyOnExit{ready};
+    native::touchThreadQueue();
     {
-        native::touchThreadQueue();
-        QueueCloser closer;
+        LoopEnd end(this);
         while (!native::postThreadMessage(native::currentThreadId(), READY, 0, 0))
             sleep(5);
-        looper->started.set();
+        ready.set();
         native::NativeMessage native;
         while (native::getMessage(native)) {
             if (native.window) {
                 native::translateMessage(native);
                 native::dispatchMessage(native);
             } else if (Message* message = carriedMessage(native)) {
-                Disposer disposer{message};
-                message->target->handleMessage(message);
+                serve(message);
             }
         }
     }
     leave();
     return true;
+}
+
+void Looper::LooperThread::serve(Message* message) {
+    Finisher finisher{message};
+    // A handler that left this looper after the message was queued (removed, or its looper
+    // destroyed) is no longer served from this thread.
+    Handler* target = message->target;
+    if (looper && target && target->getMessenger() == looper)
+        target->handleMessage(message);
 }
 
 void Looper::LooperThread::leave() {
@@ -178,9 +240,7 @@ void Looper::LooperThread::leave() {
     // When quit() came from elsewhere, that thread has taken the field and joins us.
     if (!looper || looper->getThread() != this)
         return;
-    looper->started.reset();
-    system::Thread* self = this;
-    if (looper->thread.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel))
+    if (looper->takeThread(this))
         release(); // the looper's reference; the running thread still holds its own
 }
 

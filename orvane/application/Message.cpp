@@ -1,5 +1,7 @@
 #include "orvane/application/Message.h"
 
+#include "orvane/application/Handler.h"
+
 #include "orvane/container/Allocator.h"
 #include "orvane/system/Mutex.h"
 
@@ -63,8 +65,19 @@ Message* Message::create(const Message& other) {
 }
 
 void Message::dispose(Message* message) noexcept {
-    if (message)
-        giveBack(pools().messages, message);
+    if (!message)
+        return;
+    Handler* held = message->heldTarget;
+    giveBack(pools().messages, message);
+    if (held)
+        held->release();
+}
+
+void Message::holdTarget() noexcept {
+    if (!target || heldTarget)
+        return;
+    target->retain();
+    heldTarget = target;
 }
 
 void Message::release(Message* message) noexcept {

@@ -18,6 +18,10 @@ class Handler;
 // holds it adds one. The maker hands its share over with the message: the serving thread
 // drops both shares once the message is handled, which returns the record to the pool.
 //
+// A pooled message that waits in a queue keeps its target alive (holdTarget(), called by
+// the messenger that accepts it); dispose() lets go of the target, so a handler removed or
+// released while a message for it is queued is destroyed only once that message is done.
+//
 // Parameters are records of their own pool, kept in insertion order. A message is never
 // touched by two threads at once: after it is handed over only the serving thread uses it.
 class Message : public container::Queueable<Message> {
@@ -40,7 +44,8 @@ public:
     static Message* create(std::uint32_t what);
     // A pooled copy of a message (see the copy constructor).
     static Message* create(const Message& other);
-    // Destroys a pooled message and returns its record to the pool.
+    // Destroys a pooled message and returns its record to the pool, then lets go of the
+    // target it held (which may destroy the target).
     static void dispose(Message* message) noexcept;
     // Drops one share: a message held more than once loses one use, the last share
     // disposes of it.
@@ -48,6 +53,10 @@ public:
 
     std::uint32_t what;
     Handler* target = nullptr;
+
+    // Retains the target until the message is disposed of; once per message. Copies of the
+    // message do not hold it.
+    void holdTarget() noexcept;
 
     // Parameters. Names are cut to Parameter::nameLength characters when stored and
     // compared on that many characters when looked up; the first match wins.
@@ -72,6 +81,7 @@ private:
     void destroyParameters() noexcept;
 
     container::Chain<Parameter> parameters;
+    Handler* heldTarget = nullptr; // retained by holdTarget()
 };
 
 // One named value of a message. The type says how wide the value is and how it is read.

@@ -1,5 +1,7 @@
 #include "orvane/application/MessageQueue.h"
 
+#include "orvane/application/Reply.h"
+
 namespace orvane::application {
 
 MessageQueue::~MessageQueue() {
@@ -8,6 +10,7 @@ MessageQueue::~MessageQueue() {
 
 void MessageQueue::clear() noexcept {
     while (Message* message = queue.popFront()) {
+        Reply::refuse(*message);
         Message::release(message); // the queue's share
         Message::release(message); // the maker's, handed over with the message
     }

@@ -9,7 +9,8 @@ namespace orvane::application {
 // Pending pooled messages in order. The queue owns what it holds: a message taken out
 // with popFront() carries the queue's share and its maker's, which the taker drops (two
 // Message::release calls) when done; messages still queued when the queue is cleared or
-// destroyed lose both shares and go back to the pool.
+// destroyed lose both shares and go back to the pool, and the requests among them are
+// answered false (Reply).
 //
 // Not locked: the owner guards it.
 class MessageQueue : public object::Object {

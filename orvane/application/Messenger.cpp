@@ -1,6 +1,7 @@
 #include "orvane/application/Messenger.h"
 
 #include "orvane/application/Message.h"
+#include "orvane/system/Thread.h"
 
 namespace orvane::application {
 
@@ -67,9 +68,10 @@ bool Messenger::post(const Message& message) {
     return deliver(message.target ? message.target : defaultHandler, message, false);
 }
 
-// On the serving thread the message goes to the default handler, exactly as it would
-// when sent from any other thread.
 bool Messenger::send(std::uint32_t what) {
+    system::Thread* serving = getThread();
+    if (serving && system::Thread::current() == serving)
+        return deliver(this, what, true);
     return deliver(defaultHandler, what, true);
 }
 

@@ -41,9 +41,10 @@ public:
     Handler* getDefaultHandler() const noexcept { return defaultHandler; }
     const container::Chain<Handler>& getHandlers() const noexcept { return handlers; }
 
-    // As a handler's, addressed to the default handler. A message given by reference
-    // keeps its own target when it has one and then travels through that target's
-    // messenger.
+    // As a handler's, addressed to the default handler, except that send(what) on the
+    // serving thread is handled by the messenger itself at once. A message given by
+    // reference keeps its own target when it has one and then travels through that
+    // target's messenger.
     bool post(std::uint32_t what);
     bool post(const Message& message);
     bool send(std::uint32_t what);

@@ -1,9 +1,11 @@
 #include "orvane/gui/Window.h"
 
 #include "orvane/application/Message.h"
+#include "orvane/application/Reply.h"
 #include "orvane/gui/InputFlags.h"
 #include "orvane/native/DrawingContext.h"
 #include "orvane/native/Messages.h"
+#include "orvane/object/Pointer.h"
 
 #include <cmath>
 #include <vector>
@@ -56,13 +58,14 @@ void routeKey(Window* window, ToView toView, ToWindow toWindow) {
         toWindow(window);
 }
 
-// Sets the reply even when the code between throws, so that the opener never waits for
-// ever (an exception on the window's thread ends that thread).
-struct ReplyOnExit {
-    Window* window;
-    void (Window::*reply)();
-    ~ReplyOnExit() { (window->*reply)(); }
-};
+// Answers the request the message carries (OPEN, CLOSE) with the result and passes it on.
+// A handler that throws leaves the answer to the loop, which answers false.
+bool answer(application::Message* message, bool result) {
+    if (auto* reply =
+            dynamic_cast<application::Reply*>(message->findObject(application::Reply::PARAMETER)))
+        reply->answer(result);
+    return result;
+}
 
 } // namespace
 
@@ -163,9 +166,9 @@ bool Window::mouseWheel(float delta, std::uint32_t flags) {
 bool Window::handleMessage(application::Message* message) {
     switch (message->what) {
     case OPEN:
-        return handleOpen();
+        return answer(message, handleOpen());
     case CLOSE:
-        return handleClose();
+        return answer(message, handleClose());
     case PAINT_VIEW:
     case RESIZE_VIEW: {
         auto* view = dynamic_cast<View*>(message->findObject("view"));
@@ -181,7 +184,8 @@ bool Window::handleMessage(application::Message* message) {
 }
 
 bool Window::handleOpen() {
-    ReplyOnExit replyOnExit{this, &Window::reply};
+    if (isOpen())
+        return true;
     if (!createNativeWindow())
         return false;
     focusView = nullptr;
@@ -193,13 +197,19 @@ bool Window::handleOpen() {
     return true;
 }
 
+// Once per opening: a request that finds the window closed already does nothing.
 bool Window::handleClose() {
-    ReplyOnExit replyOnExit{this, &Window::reply};
+    if (!isOpen())
+        return false;
     closing();
     destroyNativeWindow();
     openState.store(false, std::memory_order_release);
     focusView = nullptr;
     return true;
+}
+
+void Window::loopEnded() {
+    handleClose();
 }
 
 bool Window::paintView(View* view) {
@@ -212,16 +222,13 @@ bool Window::paintView(View* view) {
     return true;
 }
 
-void Window::reply() {
-    replied.store(true, std::memory_order_release);
-    replyEvent.set();
-}
-
-void Window::awaitReply() {
-    if (!replied.load(std::memory_order_acquire))
-        replyEvent.wait();
-    replyEvent.reset();
-    replied.store(false, std::memory_order_release);
+bool Window::request(std::uint32_t what) {
+    auto reply = object::Pointer<application::Reply>::adopt(new application::Reply);
+    application::Message* message = application::Message::create(what);
+    message->target = this;
+    message->addObject(application::Reply::PARAMETER, reply.get());
+    enqueue(message); // a refused message is answered false at once
+    return reply->wait();
 }
 
 bool Window::createNativeWindow() {
@@ -268,35 +275,41 @@ void Window::destroyNativeWindow() {
 }
 
 bool Window::open() {
-    if (isOpen() || getThread())
-        return isOpen();
+    system::Thread* serving = getThread();
+    if (serving && system::Thread::current() == serving)
+        return isOpen(); // the thread cannot wait for itself
+    std::lock_guard hold(requests);
+    if (isOpen())
+        return true;
+    // A thread without an open window has closed it and is ending (or was started by
+    // hand): it ends before the new one starts.
+    quit();
     if (!start())
         return false;
-    if (!Handler::post(OPEN)) {
-        quit();
-        return false;
-    }
-    awaitReply();
-    if (!isOpen())
-        quit(); // nothing is left half made: the thread goes with the failed window
-    return isOpen();
+    if (request(OPEN))
+        return true;
+    quit(); // nothing is left half made: the thread goes with the failed window
+    return false;
 }
 
 bool Window::close() {
     system::Thread* serving = getThread();
-    if (!serving || !isOpen())
-        return false;
-    if (system::Thread::current() == serving) {
-        handleClose();
-        replyEvent.reset();
-        replied.store(false, std::memory_order_release);
-    } else {
-        if (!Handler::post(CLOSE))
+    if (serving && system::Thread::current() == serving) {
+        if (!handleClose())
             return false;
-        awaitReply();
+        quit(); // the loop ends after the current message
+        return true;
     }
+    std::lock_guard hold(requests);
+    if (!isOpen()) {
+        quit(); // a thread that closed its window may still be ending: after close() it has
+        return false;
+    }
+    // Answered false when the window closed itself first or its loop ended before the
+    // request came: closed either way once the thread has ended.
+    request(CLOSE);
     quit();
-    return true;
+    return !isOpen();
 }
 
 bool Window::show() {

@@ -11,13 +11,19 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace orvane::gui {
 
 // A top-level native window that runs its own message loop: a looper whose thread
 // creates, serves and destroys the native window, so every event operation below runs on
-// that thread. Opening and closing are requests to that thread, answered through
-// `replyEvent`.
+// that thread. Opening and closing are requests to that thread, each carrying its own
+// answer (application::Reply), so every request is answered once, to the caller that made
+// it, and a request the thread can no longer serve is answered false.
+//
+// open() and close() from other threads take turns; each waits for the window's thread.
+// Whatever the order of close(), window-manager closes and a thread that ends, closing()
+// runs once for every opening, and a closed window can be opened again.
 //
 // The public operations may be called from any thread. While the window is open, the
 // fields below belong to its thread; other threads read them at their peril.
@@ -65,10 +71,15 @@ public:
     bool handleMessage(application::Message* message) override;
 
     // Starts the window's thread and has it create the native window; answers whether
-    // the window is open. On failure nothing is left behind: no native window, no thread.
+    // the window is open. True at once for an open window. A thread left from an earlier
+    // opening (the window closed itself and its thread is on its way out) is waited for
+    // first. On failure nothing is left behind: no native window, no thread. From the
+    // window's own thread it only answers whether the window is open.
     bool open();
-    // Has the window's thread destroy the native window, then ends the thread. From the
-    // window's own thread the window closes at once and the thread ends afterwards.
+    // Has the window's thread destroy the native window, then ends the thread and waits
+    // for it; true when the window was open and is closed now, false when it was not open
+    // (a thread still on its way out is waited for all the same). From the window's own
+    // thread the window closes at once and the thread ends after the current message.
     bool close();
     bool show();
     bool setTitle(const types::String& text);
@@ -117,20 +128,23 @@ public:
 protected:
     bool createNativeWindow();
     void destroyNativeWindow();
+    // A window still open when its loop ends (the looper was quit directly, or a handler
+    // threw) is closed on its own thread.
+    void loopEnded() override;
 
 private:
     bool handleOpen();
     bool handleClose();
+    // Posts OPEN or CLOSE to the window itself and waits for its answer.
+    bool request(std::uint32_t what);
     bool paintView(View* view);
-    void reply();
-    void awaitReply();
     bool attachView(View* view);
     bool detachView(View* view);
     void layOut(float dw, float dh);
 
     std::atomic<bool> openState{false};
-    std::atomic<bool> replied{false};
-    system::Signal replyEvent;
+    // Held by open() and close() from other threads, so that they take turns.
+    std::mutex requests;
     std::atomic<native::WindowHandle> nativeWindow{nullptr};
 };
 

@@ -22,7 +22,7 @@ unsigned long scaleChannel(std::uint32_t value, unsigned long mask) {
 // The context if it is live and belongs to the calling thread, else null.
 DeviceContextRecord* ownedContext(DeviceContextHandle deviceContext) {
     WindowRecord* window = liveDeviceContextWindow(deviceContext);
-    return window && ownedWindow(window) ? deviceContext : nullptr;
+    return window && ownedWindow(window->handle) ? deviceContext : nullptr;
 }
 
 Display* displayOf(const DeviceContextRecord& dc) {
@@ -100,7 +100,8 @@ bool releaseDC(WindowHandle window, DeviceContextHandle deviceContext) {
 }
 
 WindowHandle windowOfDC(DeviceContextHandle deviceContext) {
-    return liveDeviceContextWindow(deviceContext);
+    WindowRecord* window = liveDeviceContextWindow(deviceContext);
+    return window ? window->handle : nullptr;
 }
 
 DeviceContextHandle beginPaint(WindowHandle handle, PaintStruct& paint) {

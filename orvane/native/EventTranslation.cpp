@@ -55,7 +55,7 @@ std::uint32_t keyState(unsigned state) {
 
 void push(ThreadState& state, WindowRecord* window, std::uint32_t message, std::uintptr_t wParam,
           std::intptr_t lParam, std::uint32_t character = 0) {
-    state.input.push_back(NativeMessage{window, message, wParam, lParam, character});
+    state.input.push_back(NativeMessage{window->handle, message, wParam, lParam, character});
 }
 
 std::intptr_t keyParameter(unsigned keycode, bool previouslyDown, bool release) {
@@ -150,9 +150,9 @@ void buttonReleased(ThreadState& state, WindowRecord* window, const XButtonEvent
 
 // Consecutive moves over one window that nobody has looked at yet collapse into the last.
 void pointerMoved(ThreadState& state, WindowRecord* window, const XMotionEvent& event) {
-    NativeMessage move{window, WM_MOUSEMOVE, keyState(event.state), makeLParam(event.x, event.y),
-                       0};
-    if (!state.input.empty() && state.input.back().window == window &&
+    NativeMessage move{window->handle, WM_MOUSEMOVE, keyState(event.state),
+                       makeLParam(event.x, event.y), 0};
+    if (!state.input.empty() && state.input.back().window == window->handle &&
         state.input.back().message == WM_MOUSEMOVE)
         state.input.back() = move;
     else

@@ -104,7 +104,7 @@ bool takePaint(ThreadState& state, NativeMessage& message) {
     std::lock_guard guard(state.lock);
     if (state.invalidWindows.empty())
         return false;
-    message = NativeMessage{state.invalidWindows.front(), WM_PAINT, 0, 0, 0};
+    message = NativeMessage{state.invalidWindows.front()->handle, WM_PAINT, 0, 0, 0};
     return true;
 }
 
@@ -262,8 +262,8 @@ void closeThreadQueue(void (*visit)(const NativeMessage&, void* context), void* 
 }
 
 void forgetMessagesFor(ThreadState& state, WindowRecord* window) {
-    auto drop = [window](std::deque<NativeMessage>& queue) {
-        std::erase_if(queue, [window](const NativeMessage& m) { return m.window == window; });
+    auto drop = [handle = window->handle](std::deque<NativeMessage>& queue) {
+        std::erase_if(queue, [handle](const NativeMessage& m) { return m.window == handle; });
     };
     drop(state.next);
     drop(state.input);

@@ -4,8 +4,10 @@
 
 namespace orvane::native {
 
-struct WindowRecord;
-using WindowHandle = WindowRecord*;
+// A window's name. Handles are serial numbers, never addresses, and are never reused while
+// the process runs: a handle kept after its window was destroyed names no other window.
+struct WindowHandleValue;
+using WindowHandle = WindowHandleValue*;
 
 // One message taken from a thread's queue: a window message (window set) or a thread
 // message (window null).

@@ -17,6 +17,8 @@
 
 namespace orvane::native {
 
+struct WindowRecord;
+
 // Everything the native layer keeps for one thread: its message queue (shared with the
 // threads that post to it, behind `lock`) and its X connection, windows and input state
 // (touched only by the thread itself).

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -33,11 +34,14 @@ const ClassRecord* findClass(const char* name) {
     return found == classRegistry().classes.end() ? nullptr : found->second.get();
 }
 
-// Every live window record and its drawing context, so that handles from any thread can
-// be checked before they are followed.
+// Every live window by handle, and every live drawing context, so that handles from any
+// thread can be checked before they are followed.
 struct WindowRegistry {
     std::mutex lock;
-    std::unordered_set<const void*> live;
+    std::unordered_map<WindowHandle, WindowRecord*> windows;
+    std::unordered_set<const DeviceContextRecord*> contexts;
+    // The serial number of the next window's handle; 0 names no window.
+    std::uintptr_t nextHandle = 1;
 };
 
 WindowRegistry& windowRegistry() {
@@ -45,16 +49,20 @@ WindowRegistry& windowRegistry() {
     return *registry;
 }
 
+// Gives the window its handle and makes it reachable through it.
 void registerWindow(WindowRecord* window) {
-    std::lock_guard guard(windowRegistry().lock);
-    windowRegistry().live.insert(window);
-    windowRegistry().live.insert(&window->dc);
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard guard(registry.lock);
+    window->handle = reinterpret_cast<WindowHandle>(registry.nextHandle++);
+    registry.windows.emplace(window->handle, window);
+    registry.contexts.insert(&window->dc);
 }
 
 void unregisterWindow(WindowRecord* window) {
-    std::lock_guard guard(windowRegistry().lock);
-    windowRegistry().live.erase(window);
-    windowRegistry().live.erase(&window->dc);
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard guard(registry.lock);
+    registry.windows.erase(window->handle);
+    registry.contexts.erase(&window->dc);
 }
 
 constexpr long topLevelEvents = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
@@ -249,18 +257,26 @@ bool onOwner(WindowHandle handle, std::function<void(WindowRecord&)> f) {
 
 } // namespace
 
+namespace {
+// The record behind a handle; the caller holds the registry lock.
+WindowRecord* findWindow(WindowHandle window) {
+    const auto& windows = windowRegistry().windows;
+    auto found = window ? windows.find(window) : windows.end();
+    return found == windows.end() ? nullptr : found->second;
+}
+} // namespace
+
 WindowRecord* liveWindow(WindowHandle window) noexcept {
-    if (!window)
-        return nullptr;
     std::lock_guard guard(windowRegistry().lock);
-    return windowRegistry().live.contains(window) ? window : nullptr;
+    return findWindow(window);
 }
 
 bool withLiveWindow(WindowHandle window, const std::function<void(WindowRecord&)>& f) {
     std::lock_guard guard(windowRegistry().lock);
-    if (!window || !windowRegistry().live.contains(window))
+    WindowRecord* record = findWindow(window);
+    if (!record)
         return false;
-    f(*window);
+    f(*record);
     return true;
 }
 
@@ -274,11 +290,11 @@ WindowRecord* liveDeviceContextWindow(DeviceContextHandle deviceContext) noexcep
     if (!deviceContext)
         return nullptr;
     std::lock_guard guard(windowRegistry().lock);
-    return windowRegistry().live.contains(deviceContext) ? deviceContext->window : nullptr;
+    return windowRegistry().contexts.contains(deviceContext) ? deviceContext->window : nullptr;
 }
 
 void reportGeometry(WindowRecord& window, int x, int y, int width, int height, Delivery delivery) {
-    WindowHandle handle = &window;
+    WindowHandle handle = window.handle;
     bool sized = width != window.width || height != window.height;
     bool moved = x != window.x || y != window.y;
     window.width = width, window.height = height;
@@ -375,16 +391,21 @@ WindowHandle createWindow(const WindowCreation& creation) {
         describeTopLevel(state, *window, creation);
 
     WindowRecord* record = window.release();
-    WindowHandle handle = record;
     state.windowsById[record->xid] = record;
     (record->parent ? record->parent->children : state.topLevelWindows).push_back(record);
     registerWindow(record);
+    WindowHandle handle = record->handle;
     setLastError("");
 
-    CreateStruct created{
-        creation.createParameter, record->parent,  creation.x,     creation.y,
-        creation.width,           creation.height, creation.style, record->title.c_str(),
-        windowClass->name.c_str()};
+    CreateStruct created{creation.createParameter,
+                         record->parent ? record->parent->handle : nullptr,
+                         creation.x,
+                         creation.y,
+                         creation.width,
+                         creation.height,
+                         creation.style,
+                         record->title.c_str(),
+                         windowClass->name.c_str()};
     if (record->procedure(handle, WM_CREATE, 0, reinterpret_cast<std::intptr_t>(&created)) == -1) {
         destroyWindow(handle);
         setLastError("the window procedure refused WM_CREATE");
@@ -430,7 +451,7 @@ bool destroyWindow(WindowHandle handle) {
         record->destroying = true;
     // Parents learn first, then their children, as the records are laid out.
     for (WindowRecord* record : subtree)
-        record->procedure(record, WM_DESTROY, 0, 0);
+        record->procedure(record->handle, WM_DESTROY, 0, 0);
     ThreadState& state = *window->owner;
     XDestroyWindow(state.display, window->xid);
     freeSubtree(state, window);
@@ -448,7 +469,7 @@ bool isWindow(WindowHandle window) {
 
 WindowHandle getParent(WindowHandle handle) {
     WindowRecord* window = ownedWindow(handle);
-    return window ? window->parent : nullptr;
+    return window && window->parent ? window->parent->handle : nullptr;
 }
 
 std::intptr_t sendMessage(WindowHandle handle, std::uint32_t message, std::uintptr_t wParam,

@@ -94,8 +94,9 @@ struct MinMaxInfo {
 // position, visibility) called from another thread are carried out by the owning thread
 // when it next looks at its queue.
 //
-// Creation sends, in this order: WM_GETMINMAXINFO (its limits become the window
-// manager's size hints), WM_CREATE, WM_SIZE and WM_MOVE. Later geometry changes of a
+// Creation sends, in this order: WM_CREATE, WM_GETMINMAXINFO (top-level windows only;
+// its limits become the window manager's size hints and clamp the size), WM_SIZE and
+// WM_MOVE. Later geometry changes of a
 // top-level window arrive from the window manager as WM_SIZE and WM_MOVE; a child window
 // receives them when setWindowPosition changes it.
 
@@ -109,7 +110,8 @@ WindowHandle createWindow(const WindowCreation& creation);
 // Sends WM_DESTROY to the window and to its children, then destroys them. False for an
 // unknown window or when called from another thread than the owner.
 bool destroyWindow(WindowHandle window);
-// Whether the handle names a live window (any thread).
+// Whether the handle names a live window (any thread). Handles are never reused, so the
+// handle of a destroyed window answers false for the rest of the process.
 bool isWindow(WindowHandle window);
 WindowHandle getParent(WindowHandle window);
 

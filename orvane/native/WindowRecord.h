@@ -37,7 +37,8 @@ struct DeviceContextRecord {
 };
 
 struct WindowRecord {
-    ThreadState* owner = nullptr; // valid while the record is registered
+    WindowHandle handle = nullptr; // unique for the life of the process
+    ThreadState* owner = nullptr;  // valid while the record is registered
     const ClassRecord* windowClass = nullptr;
     XID xid = 0;
     Colormap colormap = 0; // made for a visual other than the parent's, else 0
@@ -74,6 +75,7 @@ struct WindowRecord {
 
 // The live window a handle names, or null. Any thread; the registry lock is held only
 // during the lookup, so only the owner may keep using the record afterwards.
+// A handle of a destroyed window names nothing, since handles are never reused.
 WindowRecord* liveWindow(WindowHandle window) noexcept;
 // Calls f(record) under the registry lock if the handle names a live window (used by
 // other threads, which must not let a record out of the lock). Answers whether it did.

@@ -9,7 +9,9 @@ namespace orvane::object {
 
 // Counted smart pointer over engine objects (anything with retain() and release()).
 // Storing a target retains it; the new target is retained before the old one is released,
-// so assigning the pointer already held is safe and leaves the count unchanged.
+// so assigning the pointer already held is safe and leaves the count unchanged. The old
+// target is released only after the new one is stored: releasing it may destroy the very
+// object the source lives in (`head = std::move(head->next)`), or reach this pointer again.
 template <class T>
 class Pointer {
 public:
@@ -45,16 +47,13 @@ public:
     Pointer& operator=(T* object) noexcept {
         if (object)
             object->retain();
-        releaseTarget();
-        target = object;
+        release(std::exchange(target, object));
         return *this;
     }
     Pointer& operator=(const Pointer& other) noexcept { return *this = other.target; }
     Pointer& operator=(Pointer&& other) noexcept {
-        if (this != &other) {
-            releaseTarget();
-            target = std::exchange(other.target, nullptr);
-        }
+        if (this != &other)
+            release(std::exchange(target, std::exchange(other.target, nullptr)));
         return *this;
     }
 
@@ -77,9 +76,10 @@ private:
         if (target)
             target->retain();
     }
-    void releaseTarget() const noexcept {
-        if (target)
-            target->release();
+    void releaseTarget() const noexcept { release(target); }
+    static void release(T* object) noexcept {
+        if (object)
+            object->release();
     }
 
     T* target = nullptr;

@@ -19,42 +19,89 @@ Ticker::~Ticker() {
 bool Ticker::start() {
     if (timer < 0)
         return false;
-    stopping.store(false, std::memory_order_release);
+    std::unique_lock hold(control);
+    // A tick under way may still throw and so end the loop: its outcome decides whether
+    // this start can rely on the loop or needs a thread of its own.
+    if (Thread::current() != &thread)
+        tickDone.wait(hold, [this] { return !inTick; });
+    stopping = false;
     running.store(true, std::memory_order_release);
-    if (!thread.isRunning() && !thread.start(false)) {
-        running.store(false, std::memory_order_release);
-        return false;
+    if (!looping) {
+        // The previous loop has left (stop, a throwing tick): its thread may still be
+        // finishing, and a thread that has not ended cannot start again.
+        thread.join();
+        looping = true;
+        if (!thread.start(false)) {
+            looping = false;
+            running.store(false, std::memory_order_release);
+            return false;
+        }
     }
     return arm(getPeriod());
 }
 
 void Ticker::setPeriod(std::int32_t milliseconds) {
+    std::lock_guard hold(control);
     period.store(milliseconds, std::memory_order_relaxed);
-    if (isRunning())
+    if (isRunning() && !stopping)
         arm(milliseconds);
 }
 
 bool Ticker::pause() {
+    std::lock_guard hold(control);
     running.store(false, std::memory_order_release);
-    return disarm();
+    // A stop under way keeps its wake-up: disarming now would leave its join waiting.
+    return stopping || disarm();
 }
 
 void Ticker::stop() {
     if (timer < 0)
         return;
-    running.store(false, std::memory_order_release);
-    stopping.store(true, std::memory_order_release);
-    // One prompt expiration wakes the thread, which sees `stopping` and leaves its loop.
-    arm(0);
+    {
+        std::lock_guard hold(control);
+        running.store(false, std::memory_order_release);
+        stopping = true;
+        // One prompt expiration wakes the thread, which sees `stopping` and leaves its
+        // loop. pause() and setPeriod() leave the timer alone from now on, so nothing a
+        // tick does can take this wake-up away.
+        arm(0);
+    }
     // Called from tick() the thread cannot be joined; it leaves on that expiration once
     // tick() returns. Otherwise the disarm also drops the expiration when no thread read it.
     if (Thread::current() == &thread)
         return;
     thread.join();
-    disarm();
+    std::lock_guard hold(control);
+    if (stopping)
+        disarm();
 }
 
 void Ticker::tick() {}
+
+Ticker::Step Ticker::beginTick() {
+    std::lock_guard hold(control);
+    if (stopping) {
+        looping = false;
+        return Step::leave;
+    }
+    // An expiration read after pause() (one that raced with it) is not a tick.
+    inTick = isRunning();
+    return inTick ? Step::tick : Step::skip;
+}
+
+void Ticker::endTick(bool loopGoesOn) {
+    {
+        std::lock_guard hold(control);
+        inTick = false;
+        looping = looping && loopGoesOn;
+    }
+    tickDone.notify_all();
+}
+
+void Ticker::leaveLoop() {
+    std::lock_guard hold(control);
+    looping = false;
+}
 
 // The first expiration one nanosecond from now (the soonest the timer allows), then one
 // every interval; no interval makes it fire once.
@@ -84,13 +131,25 @@ bool Ticker::TickerThread::run() {
         const ssize_t got = read(ticker->timer, &expirations, sizeof expirations);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got != sizeof expirations || ticker->stopping.load(std::memory_order_acquire))
+        if (got != sizeof expirations) {
+            ticker->leaveLoop();
             break;
-        // An expiration read after pause() (one that raced with it) is not a tick.
-        if (ticker->isRunning())
+        }
+        const Step step = ticker->beginTick();
+        if (step == Step::leave)
+            break;
+        if (step == Step::skip)
+            continue;
+        try {
             ticker->tick();
+        } catch (...) {
+            // The exception ends this thread; a start() waiting on this tick learns it
+            // must start a new one.
+            ticker->endTick(false);
+            throw;
+        }
+        ticker->endTick(true);
     }
-    ticker->disarm();
     return true;
 }
 

@@ -4,7 +4,9 @@
 #include "orvane/system/Thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 namespace orvane::system {
 
@@ -12,9 +14,13 @@ namespace orvane::system {
 // The first tick comes right after start(). Missed periods are not made up: a tick() that
 // overruns delays the next one, and however many periods passed, the thread ticks once.
 //
-// Control (start, setPeriod, pause, stop) belongs to one thread at a time; setPeriod()
-// and pause() may also be called from tick(). A subclass must call stop() in its own
-// destructor, so that tick() is never called on a half-destroyed object.
+// Control (start, setPeriod, pause, stop) belongs to one thread at a time; setPeriod(),
+// pause() and stop() may also be called from tick(), and nothing they do there keeps a
+// stop() from returning. A subclass must call stop() in its own destructor, so that
+// tick() is never called on a half-destroyed object.
+//
+// An exception that escapes tick() ends the ticker's thread (the ticker counts as running
+// until pause() or stop()); the next start() starts a new one.
 class Ticker : public object::Object {
 public:
     // The thread that waits on the timer and calls its ticker's tick().
@@ -39,7 +45,9 @@ public:
     ~Ticker() override;
 
     // Starts ticking (the thread too when it is not running): the first tick comes at once,
-    // then one every period. False when the timer or the thread could not be had.
+    // then one every period. A tick under way is waited for, since it may end the thread;
+    // a thread that ended (a tick threw, or stop() was called from tick()) is replaced.
+    // False when the timer or the thread could not be had.
     bool start();
     // Stores the period in milliseconds (1000 after construction; 0 or less ticks once per
     // start()); a running ticker is re-armed at once, which ticks right away.
@@ -61,14 +69,28 @@ protected:
     virtual void tick();
 
 private:
+    // What the thread does with an expiration it has read.
+    enum class Step { tick, skip, leave };
+
     bool arm(std::int32_t intervalMilliseconds) noexcept;
     bool disarm() noexcept;
+    // The thread's side of the control state: around each tick, and when its loop ends.
+    Step beginTick();
+    void endTick(bool loopGoesOn);
+    void leaveLoop();
 
     TickerThread thread;
     std::atomic<std::int32_t> period{1000};
     std::atomic<bool> running{false};
-    std::atomic<bool> stopping{false};
     const int timer;
+
+    // Guards the timer settings and the flags below, so that a stop()'s wake-up cannot be
+    // disarmed by a concurrent pause() or re-armed away by setPeriod().
+    std::mutex control;
+    std::condition_variable tickDone;
+    bool stopping = false; // stop() asked the loop to end
+    bool looping = false;  // a thread runs the loop and will read the next expiration
+    bool inTick = false;   // tick() is running
 };
 
 } // namespace orvane::system

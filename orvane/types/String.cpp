@@ -208,8 +208,11 @@ String::String(const char* left, std::uint32_t leftLength, const char* right,
     bytes = capacityFor(static_cast<std::uint32_t>(total));
     buffer = allocate(bytes);
     size = static_cast<std::uint32_t>(total);
-    std::memcpy(buffer, left, leftLength);
-    std::memcpy(buffer + leftLength, right, rightLength);
+    // Either side may be empty, and an empty C string may come as null.
+    if (leftLength)
+        std::memcpy(buffer, left, leftLength);
+    if (rightLength)
+        std::memcpy(buffer + leftLength, right, rightLength);
     buffer[size] = 0;
 }
 

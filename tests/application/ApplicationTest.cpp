@@ -1,5 +1,7 @@
 #include "orvane/application/Application.h"
 #include "orvane/application/Message.h"
+#include "orvane/application/Reply.h"
+#include "orvane/object/Pointer.h"
 #include "orvane/system/Thread.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +146,55 @@ TEST(Application, SendOnTheServingThreadIsHandledBeforeItReturns) {
     running.finish();
     EXPECT_EQ(order, (std::vector<std::string>{"before", "sent", "after"}));
     EXPECT_EQ(application.recorder.codes(), (std::vector<std::uint32_t>{1, 2, 3}));
+}
+
+TEST(Application, MessagesBehindTheQuitAreDroppedAndTheirRequestsAnswered) {
+    TestApplication application;
+    std::atomic<bool> holding{false}, release{false};
+    application.recorder.reactions[1] = [&](Message*) {
+        holding = true;
+        while (!release)
+            std::this_thread::yield();
+    };
+    auto* late = new Recorder;
+    application.addHandler(late);
+    auto reply = object::Pointer<Reply>::adopt(new Reply);
+    {
+        RunningApplication running(application);
+        application.post(1);
+        while (!holding)
+            std::this_thread::yield();
+        application.quit();
+        Message request(2);
+        request.addObject(Reply::PARAMETER, reply.get());
+        application.post(request);
+        late->post(3);
+        EXPECT_EQ(late->getReferenceCount(), 3) << "its maker, the application, the message";
+        release = true;
+        running.finish();
+    }
+    EXPECT_EQ(application.recorder.codes(), std::vector<std::uint32_t>{1});
+    EXPECT_TRUE(reply->isAnswered());
+    EXPECT_FALSE(reply->wait());
+    EXPECT_TRUE(late->codes().empty());
+    EXPECT_EQ(late->getReferenceCount(), 2) << "the dropped message let go of its target";
+    late->release();
+}
+
+TEST(Messenger, SendOnTheServingThreadIsForTheMessengerItself) {
+    TestApplication application;
+    auto* handler = new Recorder;
+    application.addHandler(handler);
+    application.setDefaultHandler(handler);
+    handler->reactions[1] = [&](Message*) { application.send(2); };
+    handler->reactions[3] = [&](Message*) { application.quit(); };
+    RunningApplication running(application);
+    application.send(1); // from another thread: queued for the default handler
+    application.post(3);
+    running.finish();
+    EXPECT_EQ(handler->codes(), (std::vector<std::uint32_t>{1, 3}));
+    EXPECT_EQ(application.recorder.codes(), std::vector<std::uint32_t>{2});
+    handler->release();
 }
 
 TEST(Application, FrontInsertionIsNeverLostWhileTheLoopIsAwake) {

@@ -3,6 +3,7 @@
 #include "orvane/object/Exception.h"
 #include "orvane/system/Signal.h"
 #include "orvane/system/Thread.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,166 @@ TEST(Looper, AThrowingHandlerEndsTheThreadWithoutLeakingMessages) {
     EXPECT_TRUE(looper.quit());
     EXPECT_EQ(looper.getThread(), nullptr);
     serving->release();
+}
+
+// Spins until both callers are ready, so that two calls really start together.
+class StartingLine {
+public:
+    void arriveAndWait() {
+        arrived.fetch_add(1);
+        while (arrived.load() < 2)
+            std::this_thread::yield();
+    }
+
+private:
+    std::atomic<int> arrived{0};
+};
+
+// A handler that counts what it handles and its own destruction; handling after it was
+// destroyed would be counted too (if it did not crash first).
+class CountingHandler : public Handler {
+public:
+    CountingHandler(std::atomic<int>& handled, std::atomic<int>& destroyed)
+        : handled(handled)
+        , destroyed(destroyed) {}
+    ~CountingHandler() override { ++destroyed; }
+    bool handleMessage(Message*) override {
+        ++handled;
+        return true;
+    }
+
+private:
+    std::atomic<int>& handled;
+    std::atomic<int>& destroyed;
+};
+
+// A queued message keeps its target alive: a handler removed from its looper while
+// messages for it wait is destroyed once they are done, and is not called for them.
+TEST(LooperStress, AHandlerRemovedWithMessagesQueuedIsNeitherCalledNorFreedEarly) {
+    test::Watchdog watchdog("removing handlers with queued messages");
+    TestLooper looper;
+    system::Signal go;
+    std::atomic<Handler*> leaving{nullptr};
+    looper.reactions[1] = [&](Message*) { go.wait(); }; // holds the loop
+    looper.reactions[2] = [&](Message*) { looper.removeHandler(leaving.load()); };
+    ASSERT_TRUE(looper.start());
+    for (int round = 0; round < 300; ++round) {
+        std::atomic<int> handled{0}, destroyed{0};
+        auto* handler = new CountingHandler(handled, destroyed);
+        leaving = handler;
+        ASSERT_TRUE(looper.invoke([&] { return looper.addHandler(handler); }));
+        go.reset();
+        ASSERT_TRUE(looper.post(1));
+        ASSERT_TRUE(looper.post(2));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(handler->post(3));
+        handler->release(); // only the looper and the queued messages hold it now
+        go.set();
+        looper.drain();
+        EXPECT_EQ(handled.load(), 0) << "called after it left the looper";
+        EXPECT_EQ(destroyed.load(), 1);
+    }
+    looper.quit();
+}
+
+// Waits for `go` on code 0, gives up the last reference to itself on code 1 and counts
+// everything else.
+class ReleasingLooper : public Looper {
+public:
+    ReleasingLooper(system::Signal& go, std::atomic<int>& handled, std::atomic<int>& destroyed)
+        : go(go)
+        , handled(handled)
+        , destroyed(destroyed) {}
+    ~ReleasingLooper() override { ++destroyed; }
+    bool handleMessage(Message* message) override {
+        if (message->what == 0)
+            go.wait();
+        else if (message->what == 1)
+            release();
+        else
+            ++handled;
+        return true;
+    }
+
+private:
+    system::Signal& go;
+    std::atomic<int>& handled;
+    std::atomic<int>& destroyed;
+};
+
+// A looper that lets go of itself while messages for it are queued lives until they are
+// handled, then ends its thread.
+TEST(LooperStress, ALooperReleasingItselfWithMessagesQueuedServesThemFirst) {
+    test::Watchdog watchdog("loopers releasing themselves");
+    for (int round = 0; round < 300; ++round) {
+        system::Signal go;
+        std::atomic<int> handled{0}, destroyed{0};
+        auto* looper = new ReleasingLooper(go, handled, destroyed);
+        ASSERT_TRUE(looper->start());
+        system::Thread* serving = looper->getThread();
+        serving->retain();
+        ASSERT_TRUE(looper->post(0)); // everything below is queued before the release
+        ASSERT_TRUE(looper->post(1));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(looper->post(2));
+        go.set();
+        serving->join();
+        EXPECT_EQ(destroyed.load(), 1);
+        EXPECT_EQ(handled.load(), 5) << "the messages queued before the release were served";
+        serving->release();
+    }
+}
+
+// invoke() whose message lands behind the looper's own quit answers false instead of
+// waiting for ever; work it answers true for has run.
+TEST(LooperStress, InvokeBehindTheLoopersOwnQuitAnswers) {
+    test::Watchdog watchdog("invoking on loopers that quit themselves");
+    for (int round = 0; round < 300; ++round) {
+        TestLooper looper;
+        std::atomic<bool> ran{false}, answer{false};
+        std::thread caller;
+        looper.reactions[1] = [&](Message*) {
+            looper.quit(); // from its own thread: the loop ends after this message
+            caller = std::thread([&] {
+                answer = looper.invoke([&] {
+                    ran = true;
+                    return true;
+                });
+            });
+        };
+        ASSERT_TRUE(looper.start());
+        system::Thread* serving = looper.getThread();
+        serving->retain();
+        ASSERT_TRUE(looper.post(1));
+        serving->join(); // after it, the reaction has made the caller
+        serving->release();
+        caller.join();
+        EXPECT_EQ(answer.load(), ran.load()) << "true exactly when the work ran";
+        looper.quit();
+    }
+}
+
+// Two threads starting one looper at once: exactly one thread starts, and quit() ends it.
+TEST(LooperStress, ConcurrentStartsStartOneThread) {
+    test::Watchdog watchdog("starting loopers from two threads");
+    const std::uint32_t registered = system::Thread::registeredCount();
+    for (int round = 0; round < 300; ++round) {
+        TestLooper looper;
+        StartingLine line;
+        std::atomic<int> started{0};
+        auto start = [&] {
+            line.arriveAndWait();
+            started += looper.start() ? 1 : 0;
+        };
+        std::thread first(start), second(start);
+        first.join();
+        second.join();
+        ASSERT_EQ(started.load(), 1);
+        looper.drain();
+        ASSERT_TRUE(looper.quit());
+        EXPECT_EQ(looper.getThread(), nullptr);
+    }
+    EXPECT_EQ(system::Thread::registeredCount(), registered) << "no looper thread was left";
 }
 
 } // namespace

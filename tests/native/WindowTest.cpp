@@ -4,12 +4,15 @@
 #include "orvane/native/DrawingContext.h"
 #include "orvane/native/Messages.h"
 #include "orvane/native/Window.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/XInput.h"
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <atomic>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -183,6 +186,47 @@ TEST_F(NativeWindow, DestroyingAParentTakesItsChildrenAlong) {
     EXPECT_FALSE(destroyWindow(child));
     EXPECT_EQ(sendMessage(child, WM_USER, 0, 0), 0);
     EXPECT_FALSE(invalidateRect(child, nullptr, true));
+}
+
+// Handles outlive their windows in other threads' hands (a redraw ticker keeps its view's):
+// a stale handle must never name a window made later, whatever memory that one reuses.
+TEST_F(NativeWindow, HandlesOfDestroyedWindowsNameNoLaterWindow) {
+    test::Watchdog watchdog("creating and destroying windows");
+    std::set<WindowHandle> earlier;
+    std::atomic<WindowHandle> stale{nullptr};
+    std::atomic<bool> done{false};
+    std::atomic<int> reached{0};
+    // Another thread keeps posting to and invalidating the latest destroyed window.
+    std::thread poster([&] {
+        while (!done.load()) {
+            WindowHandle handle = stale.load();
+            reached += postMessage(handle, WM_USER + 7, 0, 0) ? 1 : 0;
+            reached += invalidateRect(handle, nullptr, false) ? 1 : 0;
+        }
+    });
+    bool unique = true;
+    for (int round = 0; round < 500 && unique; ++round) {
+        WindowHandle window = makeWindow(0, 0, 20, 20, nullptr, 0);
+        WindowHandle child = window ? makeWindow(1, 1, 5, 5, window) : nullptr;
+        if (!child) {
+            ADD_FAILURE() << lastError();
+            break;
+        }
+        unique = earlier.insert(window).second && earlier.insert(child).second;
+        EXPECT_TRUE(unique) << "a handle came back in round " << round;
+        WindowHandle previous = stale.load();
+        EXPECT_FALSE(isWindow(previous));
+        EXPECT_EQ(getWindowText(previous), "");
+        EXPECT_TRUE(destroyWindow(window));
+        stale = child;
+        pump();
+    }
+    done = true;
+    poster.join();
+    EXPECT_EQ(reached.load(), 0) << "a stale handle reached a live window";
+    logged.clear();
+    pump();
+    EXPECT_FALSE(sawMessage(WM_USER + 7));
 }
 
 TEST_F(NativeWindow, ChildGeometryIsReportedWhenItChanges) {

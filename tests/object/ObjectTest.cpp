@@ -109,6 +109,40 @@ TEST(ObjectPointer, RetainsNewTargetBeforeReleasingOld) {
     EXPECT_EQ(destructions, 1);
 }
 
+// A singly linked node that owns the rest of its list.
+class Node : public Tracked {
+public:
+    using Tracked::Tracked;
+    Pointer<Node> next;
+};
+
+TEST(ObjectPointer, AssignmentFromInsideTheOldTargetKeepsTheSource) {
+    int destructions = 0;
+    // Built from the tail: each node is held only by its predecessor (the head by `head`).
+    Pointer<Node> head;
+    for (int i = 0; i < 4; ++i) {
+        auto node = Pointer<Node>::adopt(new Node(&destructions));
+        node->next = std::move(head);
+        head = std::move(node);
+    }
+    Node* second = head->next.get();
+    head = std::move(head->next); // pops the head: the source lives in the node let go
+    EXPECT_EQ(destructions, 1);
+    ASSERT_EQ(head.get(), second);
+    EXPECT_EQ(second->getReferenceCount(), 1);
+
+    Node* third = head->next.get();
+    head = head->next; // the same by copy
+    EXPECT_EQ(destructions, 2);
+    ASSERT_EQ(head.get(), third);
+    head = head->next.get(); // and through the raw pointer
+    EXPECT_EQ(destructions, 3);
+    ASSERT_TRUE(head);
+    EXPECT_EQ(head->getReferenceCount(), 1);
+    head = nullptr;
+    EXPECT_EQ(destructions, 4);
+}
+
 TEST(ObjectPointer, AdoptAndMakeTakeTheCreationReference) {
     int destructions = 0;
     {

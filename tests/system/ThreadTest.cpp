@@ -131,21 +131,27 @@ TEST(ThreadLifecycle, StartJoinAndTheirRefusals) {
 }
 
 TEST(ThreadLifecycle, JoinRightAfterStartWaitsForTheBody) {
-    // The body outlasts the gap between start() and join() on any machine that is not
-    // badly overloaded, so most joins find it running and answer true.
-    int joinedWhileRunning = 0;
-    for (int round = 0; round < 20; ++round) {
-        std::atomic<bool> ran{false};
+    // However join() and the body's end fall, join() returns only once the body has
+    // finished; a join right after start() must not mistake a body that has not begun
+    // for one that has ended.
+    for (int round = 0; round < 200; ++round) {
+        Signal release;
+        std::atomic<bool> finished{false};
         auto thread = makeThread([&] {
-            Thread::sleep(20);
-            ran = true;
+            release.wait();
+            finished = true;
         });
         ASSERT_TRUE(thread->start(false));
-        joinedWhileRunning += thread->join(); // false only when the body had already ended
-        EXPECT_TRUE(ran);
+        std::atomic<bool> finishedAtJoin{false};
+        std::thread joiner([&] {
+            thread->join();
+            finishedAtJoin = finished.load();
+        });
+        release.set();
+        joiner.join();
+        EXPECT_TRUE(finishedAtJoin) << "join returned while the body still ran";
         EXPECT_FALSE(thread->isRunning());
     }
-    EXPECT_GE(joinedWhileRunning, 10);
 }
 
 TEST(ThreadLifecycle, JoinOnItselfAnswersFalseAtOnce) {

@@ -121,6 +121,10 @@ TEST(StringConcatenation, SumsBothOperands) {
     EXPECT_EQ(left + "right", "leftright");
     EXPECT_EQ(left + String("!"), "left!");
     EXPECT_EQ(left + "", left);
+    // A null C string is empty here as it is everywhere else.
+    const char* none = nullptr;
+    EXPECT_EQ(left + none, left);
+    EXPECT_EQ((String() + none).capacity(), 0u);
     String nothing = String() + String();
     EXPECT_EQ(nothing.capacity(), 0u);
     String sized = String(std::string(40, 'x').c_str()) + std::string(40, 'y').c_str();
