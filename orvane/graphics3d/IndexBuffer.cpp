@@ -1,5 +1,8 @@
 #include "orvane/graphics3d/IndexBuffer.h"
 
+#include "orvane/graphics3d/RenderCalls.h"
+#include "orvane/system/Assembler.h"
+
 namespace orvane::graphics3d {
 
 IndexBuffer::IndexBuffer(std::uint32_t elementSize, std::uint32_t indexCount,
@@ -29,6 +32,22 @@ IndexBuffer* IndexBuffer::create(std::uint32_t elementSize, std::uint32_t indexC
         return nullptr;
     }
     return buffer;
+}
+
+void IndexBuffer::emitBind(system::Assembler& assembler) const {
+    using system::Assembler;
+    if (storage.bufferObject)
+        renderCalls::emitGLCall(assembler, gl.glBindBufferARB, GL_ELEMENT_ARRAY_BUFFER_ARB,
+                                storage.bufferObject);
+    else if (isAvailable(&GLTable::glBindBufferARB))
+        renderCalls::emitGLCall(assembler, gl.glBindBufferARB, GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    auto store = [&](std::ptrdiff_t field, std::uintptr_t value) {
+        assembler.moveImmediate(Assembler::EDX, value);
+        assembler.storeIndexed(Assembler::ESI, field, Assembler::EDX);
+    };
+    store(Context::INDEX_TYPE_OFFSET, type);
+    store(Context::INDEX_SIZE_OFFSET, size);
+    store(Context::INDEX_POINTER_OFFSET, storage.base());
 }
 
 types::String IndexBuffer::getClassName() const {

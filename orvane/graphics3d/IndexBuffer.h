@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+namespace orvane::system {
+class Assembler;
+}
+
 namespace orvane::graphics3d {
 
 // `indexCount` unsigned indices of 1, 2 or 4 bytes for glDrawElements, in a buffer object
@@ -30,6 +34,12 @@ public:
     // when buffer objects exist) and answers the index pointer glDrawElements takes: 0 in
     // a buffer object, the memory otherwise.
     std::uintptr_t bind() const { return storage.bind(); }
+    // Appends to a render program (current Context in ESI) what an index mesh does before
+    // drawing, with constants: the binding as bind() makes it, then the index type, size
+    // and base stored into the context's index fields (through EDX), which compiled
+    // draws read. The program refers to the buffer's memory, so whoever keeps the program
+    // keeps the buffer.
+    void emitBind(system::Assembler& assembler) const;
 
     std::uint32_t elementSize() const noexcept { return size; }
     std::uint32_t indexCount() const noexcept { return indices; }

@@ -1,6 +1,8 @@
 #include "orvane/graphics3d/Shader.h"
 
 #include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/RenderCalls.h"
+#include "orvane/system/Assembler.h"
 
 namespace orvane::graphics3d {
 namespace {
@@ -45,6 +47,16 @@ void Shader::unapply() {
         stopBeingCurrent(programA.get(), context->shaderStack.programA);
         stopBeingCurrent(programB.get(), context->shaderStack.programB);
     }
+}
+
+void Shader::emitApply(system::Assembler& assembler) {
+    using system::Assembler;
+    Shader* self = this;
+    assembler.callCdecl(&renderCalls::resetShader);
+    assembler.callThisOn(&renderCalls::setShaderClientArrays, self);
+    assembler.moveImmediate(Assembler::EDX, self);
+    assembler.storeIndexed(Assembler::ESI, Context::SHADER_OFFSET, Assembler::EDX);
+    assembler.callThisOn(&renderCalls::applyShader, self);
 }
 
 void Shader::setClientArrays() {

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+namespace orvane::system {
+class Assembler;
+}
+
 namespace orvane::graphics3d {
 
 // How a mesh's colour is computed from lighting and textures: a shader sets up texture
@@ -35,6 +39,12 @@ public:
     // slot, stops being current and is disabled.
     virtual void unapply();
 
+    // Appends to a render program (current Context in ESI) the selection of this shader
+    // as the shader stack makes it, without comparing: the current shader's unapply, the
+    // client-array update, the shader's address stored into the context's current-shader
+    // field (through EDX), then apply(). The program refers to this shader by address, so
+    // whoever keeps the program keeps the shader alive.
+    void emitApply(system::Assembler& assembler);
     // Switches the current context's enabled vertex arrays to `arrayMask`.
     void setClientArrays();
     // Stores the shader's own arrays and recomputes `arrayMask`.

@@ -1,6 +1,7 @@
 #include "orvane/graphics3d/StaticModel.h"
 
 #include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/Optimizer.h"
 
 #include <cstring>
 #include <utility>
@@ -71,10 +72,22 @@ void StaticModel::draw(ParameterBuffer& parameters) {
     context->matrixStack.setMatrixMode(GL_MODELVIEW);
     std::memcpy(matrix, parameters.data(), sizeof matrix);
     loadTransposeMatrix(matrix);
-    if (compiled)
-        return; // a compiled model draws through its render stream only
+    if (compiled) {
+        if (renderStream)
+            renderStream->run();
+        return;
+    }
     for (const auto& mesh : meshes)
         mesh->draw();
+}
+
+bool StaticModel::compileNow() {
+    Optimizer optimizer;
+    for (const auto& mesh : meshes)
+        optimizer.add(mesh.get());
+    renderStream = object::Pointer<RenderStream>::adopt(optimizer.createRenderStream());
+    meshes.clear();
+    return renderStream != nullptr;
 }
 
 types::String StaticModel::getClassName() const {

@@ -3,6 +3,7 @@
 #include "orvane/container/Array.h"
 #include "orvane/graphics3d/Mesh.h"
 #include "orvane/graphics3d/Model.h"
+#include "orvane/graphics3d/RenderStream.h"
 #include "orvane/object/Pointer.h"
 
 namespace orvane::graphics3d {
@@ -11,8 +12,9 @@ namespace orvane::graphics3d {
 // adds the meshes and then calls `initialise`; drawing loads the "position" matrix and
 // draws each mesh in order.
 //
-// Compilation into a render stream is not available yet: compileNow is the base model's,
-// which answers false, so `compile` leaves the model drawing mesh by mesh.
+// Compiling (Model::compile) hands the meshes to an Optimizer and keeps the render stream
+// it makes; the meshes are released and the model draws through the stream only. The
+// stream holds every buffer, appearance piece and texture it uses.
 class StaticModel : public Model {
 public:
     // Appends a counted reference; null is not a mesh and is ignored.
@@ -33,11 +35,17 @@ public:
     // every mesh. Draws nothing without a current render context or with a block smaller
     // than the matrix.
     void draw(ParameterBuffer& parameters) override;
+    // Compiles the meshes into a render stream and lets go of them. False, leaving a model
+    // that draws nothing, when no stream could be made. Needs the rendering thread's
+    // render context current (the merged buffers are made in it).
+    bool compileNow() override;
+    const RenderStream* getRenderStream() const noexcept { return renderStream.get(); }
 
     types::String getClassName() const override;
 
 private:
     container::Array<object::Pointer<Mesh>> meshes;
+    object::Pointer<RenderStream> renderStream;
 };
 
 } // namespace orvane::graphics3d

@@ -1,6 +1,7 @@
 #include "orvane/graphics3d/Texture.h"
 
 #include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/RenderCalls.h"
 #include "orvane/graphics3d/TextureUpload.h"
 
 namespace orvane::graphics3d {
@@ -63,6 +64,10 @@ void Texture::setFilter(GLenum min, GLenum mag) {
 void Texture::bindDirectly() const {
     gl.glBindTexture(target, id);
     forgetUnits();
+}
+
+void Texture::emitBind(system::Assembler& assembler, int unit) {
+    assembler.callThisOn1(&renderCalls::bindTextureAlways, static_cast<Texture*>(this), unit);
 }
 
 types::String Texture::getClassName() const {

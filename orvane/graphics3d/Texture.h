@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+namespace orvane::system {
+class Assembler;
+}
+
 namespace orvane::graphics3d {
 
 // One OpenGL texture object: its name and target, with the filters and wraps last given
@@ -25,6 +29,10 @@ public:
     // Stores and sets the minification and magnification filters. The texture that was
     // bound to the target before is bound again afterwards.
     void setFilter(GLenum min, GLenum mag);
+    // Appends to a render program the binding of this texture to the unit (0 to 7)
+    // through the texture stack, without comparing. The program refers to this texture
+    // by address, so whoever keeps the program keeps the texture alive.
+    void emitBind(system::Assembler& assembler, int unit);
 
     types::String getClassName() const override;
 

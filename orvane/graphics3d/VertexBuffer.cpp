@@ -1,6 +1,8 @@
 #include "orvane/graphics3d/VertexBuffer.h"
 
+#include "orvane/graphics3d/RenderCalls.h"
 #include "orvane/graphics3d/TypeCode.h"
+#include "orvane/system/Assembler.h"
 
 namespace orvane::graphics3d {
 namespace {
@@ -78,6 +80,48 @@ void VertexBuffer::bind(std::uint32_t arrayMask) const {
         const int bit = TEXCOORD_BIT + unit;
         if (has(bit) && selectClientUnit(unit))
             gl.glTexCoordPointer(GLint(slots[bit].count), slots[bit].glType, stride, pointer(bit));
+    }
+}
+
+void VertexBuffer::emitBind(system::Assembler& assembler, std::uint32_t arrayMask) const {
+    using renderCalls::emitGLCall;
+    std::uintptr_t base = 0;
+    if (storage.bufferObject) {
+        emitGLCall(assembler, gl.glBindBufferARB, GL_ARRAY_BUFFER_ARB, storage.bufferObject);
+    } else {
+        if (isAvailable(&GLTable::glBindBufferARB))
+            emitGLCall(assembler, gl.glBindBufferARB, GL_ARRAY_BUFFER_ARB, 0);
+        base = reinterpret_cast<std::uintptr_t>(storage.data);
+    }
+    const std::uint32_t mask = arrayMask & arrays;
+    const std::uint32_t stride = vertexFormat.stride();
+    auto has = [&](int bit) { return (mask & (1u << bit)) != 0 && hasArrayEntryPoint(bit); };
+    auto pointer = [&](int bit) { return base + slots[bit].offset; };
+    if (has(POSITION_BIT))
+        emitGLCall(assembler, gl.glVertexPointer, slots[POSITION_BIT].count,
+                   slots[POSITION_BIT].glType, stride, pointer(POSITION_BIT));
+    if (has(NORMAL_BIT))
+        emitGLCall(assembler, gl.glNormalPointer, slots[NORMAL_BIT].glType, stride,
+                   pointer(NORMAL_BIT));
+    if (has(COLOUR_BIT))
+        emitGLCall(assembler, gl.glColorPointer, slots[COLOUR_BIT].count, slots[COLOUR_BIT].glType,
+                   stride, pointer(COLOUR_BIT));
+    if (has(WEIGHT_BIT))
+        emitGLCall(assembler, gl.glWeightPointerARB, slots[WEIGHT_BIT].count,
+                   slots[WEIGHT_BIT].glType, stride, pointer(WEIGHT_BIT));
+    if (has(FOG_BIT))
+        emitGLCall(assembler, gl.glFogCoordPointerEXT, slots[FOG_BIT].glType, stride,
+                   pointer(FOG_BIT));
+    if (has(EDGE_FLAG_BIT))
+        emitGLCall(assembler, gl.glEdgeFlagPointer, stride, pointer(EDGE_FLAG_BIT));
+    for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
+        const int bit = TEXCOORD_BIT + unit;
+        if (!has(bit))
+            continue;
+        if (gl.glClientActiveTextureARB)
+            emitGLCall(assembler, gl.glClientActiveTextureARB, GL_TEXTURE0_ARB + GLenum(unit));
+        emitGLCall(assembler, gl.glTexCoordPointer, slots[bit].count, slots[bit].glType, stride,
+                   pointer(bit));
     }
 }
 

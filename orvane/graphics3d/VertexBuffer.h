@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+namespace orvane::system {
+class Assembler;
+}
+
 namespace orvane::graphics3d {
 
 // `vertexCount` vertices laid out by one VertexFormat, in a buffer object or in ordinary
@@ -49,6 +53,12 @@ public:
     // needs glWeightPointerARB, the fog-coordinate array glFogCoordPointerEXT, texture
     // units other than 0 glClientActiveTextureARB.
     static bool hasArrayEntryPoint(int bit) noexcept;
+    // Appends to a render program what bind(arrays) does, with every argument a constant:
+    // the buffer binding (buffer object, or 0 and the memory's address as base where
+    // buffer objects exist), then the pointer of each array of `arrays` the buffer has, in
+    // bind's order, skipping those the driver lacks an entry point for. The program
+    // refers to the buffer's memory, so whoever keeps the program keeps the buffer.
+    void emitBind(system::Assembler& assembler, std::uint32_t arrays) const;
 
     const Slot& slot(int bit) const noexcept { return slots[bit]; }
     const VertexFormat& format() const noexcept { return vertexFormat; }

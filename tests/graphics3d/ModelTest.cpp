@@ -149,12 +149,22 @@ TEST_F(StaticModelDrawing, LoadsThePositionMatrixThenDrawsEveryMesh) {
               "glLoadTransposeMatrixfARB({0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15})")
         << "the matrix mode is cached";
 
-    // Compiling is not available yet: the model keeps drawing its meshes.
-    EXPECT_FALSE(model->compile());
-    EXPECT_FALSE(model->isCompiled());
-    EXPECT_EQ(model->meshCount(), 2u);
+    // Compiled, the model holds no meshes and draws through its stream, which calls the
+    // own draw of meshes it cannot take apart, in model order.
+    EXPECT_TRUE(model->compile());
+    EXPECT_TRUE(model->isCompiled());
+    EXPECT_EQ(model->meshCount(), 0u);
+    container::Array<Mesh*> collected;
+    model->collectMeshes(collected);
+    EXPECT_EQ(collected.count(), 0u);
+    const RenderStream* stream = model->getRenderStream();
+    ASSERT_NE(stream, nullptr);
     model->draw(*parameters);
-    EXPECT_EQ(recorder.takeCalls().size(), 3u);
+    EXPECT_EQ(recorder.takeCalls(),
+              (Calls{"glLoadTransposeMatrixfARB({0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15})",
+                     "glDrawArrays(GL_POINTS, 1, 1)", "glDrawArrays(GL_POINTS, 2, 1)"}));
+    EXPECT_FALSE(model->compile()) << "compiled already";
+    EXPECT_EQ(model->getRenderStream(), stream) << "the second compile leaves the stream alone";
 }
 
 TEST_F(StaticModelDrawing, TransposesTheMatrixItselfWithoutTheTransposeEntryPoint) {

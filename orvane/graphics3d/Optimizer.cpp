@@ -1,0 +1,347 @@
+#include "orvane/graphics3d/Optimizer.h"
+
+#include "orvane/graphics3d/Appearance.h"
+#include "orvane/graphics3d/IndexMesh.h"
+#include "orvane/graphics3d/MeshMerger.h"
+#include "orvane/graphics3d/VertexMesh.h"
+
+#include <algorithm>
+#include <typeinfo>
+#include <utility>
+
+namespace orvane::graphics3d {
+namespace {
+
+using Job = Optimizer::Job;
+
+template <class T>
+int compareCreation(const object::Pointer<T>& a, const object::Pointer<T>& b) noexcept {
+    const std::uint64_t x = sequenceOf(a.get()), y = sequenceOf(b.get());
+    return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+int compareNumbers(std::uint32_t a, std::uint32_t b) noexcept {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// The sort keys, costliest state first; resources by creation number.
+int compareJobs(const Job& a, const Job& b) noexcept {
+    if (int order = compareCreation(a.mode, b.mode))
+        return order;
+    if (int order = compareCreation(a.shader, b.shader))
+        return order;
+    for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
+        if (int order = compareCreation(a.textures[unit], b.textures[unit]))
+            return order;
+    if (int order = compareCreation(a.material, b.material))
+        return order;
+    if (int order = compareCreation(a.indexBuffer, b.indexBuffer))
+        return order;
+    for (int bit = 0; bit < Optimizer::ARRAY_BITS; ++bit)
+        if (int order = compareCreation(a.arrays[bit], b.arrays[bit]))
+            return order;
+    if (int order = compareNumbers(a.first, b.first))
+        return order;
+    return compareNumbers(a.primitive, b.primitive);
+}
+
+bool sameState(const Job& a, const Job& b) noexcept {
+    if (a.primitive != b.primitive || a.mode != b.mode || a.shader != b.shader ||
+        a.material != b.material || a.indexBuffer != b.indexBuffer)
+        return false;
+    for (int bit = 0; bit < Optimizer::ARRAY_BITS; ++bit)
+        if (a.arrays[bit] != b.arrays[bit])
+            return false;
+    for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
+        if (a.textures[unit] != b.textures[unit])
+            return false;
+    return true;
+}
+
+// The distinct vertex buffers of a job in order of first appearance; a 17th is dropped.
+MeshMerger::BufferTuple bufferTuple(const Job& job) {
+    MeshMerger::BufferTuple tuple = MeshMerger::emptyTuple();
+    std::uint32_t used = 0;
+    for (const auto& buffer : job.arrays) {
+        if (!buffer)
+            continue;
+        bool known = false;
+        for (std::uint32_t slot = 0; slot < used && !known; ++slot)
+            known = tuple[slot] == buffer.get();
+        if (!known && used < MeshMerger::SLOTS)
+            tuple[used++] = buffer.get();
+    }
+    return tuple;
+}
+
+// Cuts first .. first + count to `available` elements.
+void cutRange(Job& job, std::uint32_t available) {
+    job.first = std::min(job.first, available);
+    job.count = std::min(job.count, available - job.first);
+}
+
+void setRange(Job& job, std::uint32_t first, std::uint32_t end, std::uint32_t available) {
+    const std::uint32_t last = std::min(end, available);
+    job.first = first;
+    job.count = last > first ? last - first : 0;
+}
+
+void takeStreams(Job& job, const VertexMesh& mesh) {
+    for (int stream = 0; stream < VertexMesh::STREAMS; ++stream) {
+        VertexBuffer* buffer = mesh.vertexBuffer(stream);
+        if (!buffer)
+            continue;
+        for (int bit = 0; bit < Optimizer::ARRAY_BITS; ++bit)
+            if (buffer->arrayMask() & (1u << bit))
+                job.arrays[bit] = buffer;
+    }
+}
+
+} // namespace
+
+Optimizer::Optimizer() {
+    reset();
+}
+
+void Optimizer::reset() {
+    currentState = State();
+    streamState = State();
+    jobs.clear();
+}
+
+bool Optimizer::isJoinable(GLenum primitive) noexcept {
+    return primitive == GL_POINTS || primitive == GL_LINES || primitive == GL_TRIANGLES ||
+           primitive == GL_QUADS;
+}
+
+void Optimizer::add(Mesh* mesh) {
+    if (!mesh)
+        return;
+    Job job;
+    if (typeid(*mesh) == typeid(IndexMesh)) {
+        const auto& indexMesh = static_cast<const IndexMesh&>(*mesh);
+        IndexBuffer* indices = indexMesh.getIndexBuffer();
+        if (!indices)
+            return; // draws nothing, not even its appearance
+        const std::uint32_t available = indices->indexCount();
+        if (indexMesh.getFirst() == indexMesh.getEnd())
+            setRange(job, 0, available, available);
+        else
+            setRange(job, indexMesh.getFirst(), indexMesh.getEnd(), available);
+        job.indexBuffer = indices;
+        takeStreams(job, indexMesh);
+    } else if (typeid(*mesh) == typeid(VertexMesh)) {
+        const auto& vertexMesh = static_cast<const VertexMesh&>(*mesh);
+        setRange(job, vertexMesh.getFirst(), vertexMesh.getEnd(), vertexMesh.getVertexCount());
+        takeStreams(job, vertexMesh);
+    } else {
+        job.mesh = mesh;
+    }
+    job.primitive = mesh->getMode();
+    if (const Appearance* appearance = mesh->getAppearance()) {
+        job.material = appearance->material;
+        job.shader = appearance->shader;
+        for (int unit = 0; unit < TEXTURE_UNITS; ++unit)
+            job.textures[unit] = appearance->texture(unit);
+    }
+    job.mode = currentState.mode;
+    inherit(job);
+    jobs.add(std::move(job));
+}
+
+void Optimizer::inherit(Job& job) {
+    if (job.material)
+        currentState.material = job.material.get();
+    else
+        job.material = currentState.material;
+    if (job.shader)
+        currentState.shader = job.shader.get();
+    else
+        job.shader = currentState.shader;
+    if (job.indexBuffer)
+        currentState.indexBuffer = job.indexBuffer.get();
+    for (int bit = 0; bit < ARRAY_BITS; ++bit)
+        if (job.arrays[bit])
+            currentState.arrays[bit] = job.arrays[bit].get();
+    for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
+        if (job.textures[unit])
+            currentState.textures[unit] = job.textures[unit].get();
+        else
+            job.textures[unit] = currentState.textures[unit];
+    }
+}
+
+void Optimizer::addDrawArrays(GLenum primitive, std::uint32_t first, std::uint32_t count) {
+    Job job;
+    job.material = currentState.material;
+    job.shader = currentState.shader;
+    job.mode = currentState.mode;
+    for (int unit = 0; unit < TEXTURE_UNITS; ++unit)
+        job.textures[unit] = currentState.textures[unit];
+    const std::uint32_t used = currentState.shader ? currentState.shader->arrayMask : 0xFFFFFu;
+    for (int bit = 0; bit < ARRAY_BITS; ++bit)
+        if (used & (1u << bit))
+            job.arrays[bit] = currentState.arrays[bit];
+    job.primitive = primitive;
+    job.first = first;
+    job.count = count;
+    jobs.add(std::move(job));
+}
+
+void Optimizer::addDrawElements(GLenum primitive, std::uint32_t first, std::uint32_t count) {
+    addDrawArrays(primitive, first, count);
+    jobs[jobs.count() - 1].indexBuffer = currentState.indexBuffer;
+}
+
+RenderStream* Optimizer::createRenderStream(system::Program::Machine machine) {
+    sortJobs();
+    mergeBuffers();
+    joinJobs();
+    emit();
+    RenderStream* stream = compiler.finish(machine);
+    if (!stream->getProgram()) {
+        stream->release();
+        return nullptr;
+    }
+    return stream;
+}
+
+void Optimizer::sortJobs() {
+    std::stable_sort(jobs.begin(), jobs.end(),
+                     [](const Job& a, const Job& b) { return compareJobs(a, b) < 0; });
+}
+
+void Optimizer::mergeBuffers() {
+    MeshMerger merger;
+    for (const Job& job : jobs)
+        if (!job.mesh)
+            merger.add(bufferTuple(job), job.indexBuffer.get());
+    merger.merge();
+    for (Job& job : jobs) {
+        if (job.mesh)
+            continue;
+        const MeshMerger::BufferTuple tuple = bufferTuple(job);
+        const bool hasArrays = tuple[0] != nullptr;
+        const MeshMerger::VertexPlace vertices =
+            hasArrays ? merger.lookupVertexBuffers(tuple) : MeshMerger::VertexPlace();
+        if (hasArrays && !vertices.buffer)
+            continue; // not merged: the job keeps its own buffers
+        if (job.indexBuffer) {
+            const MeshMerger::IndexPlace indices = merger.lookupIndexBuffer(job.indexBuffer.get());
+            // An index buffer shared with other vertices has their offset: left as it is.
+            if (!indices.buffer || indices.vertexOffset != vertices.offset)
+                continue;
+            cutRange(job, indices.count);
+            job.indexBuffer = indices.buffer;
+            job.first += indices.offset;
+        } else if (hasArrays) {
+            cutRange(job, vertices.count);
+            job.first += vertices.offset;
+        }
+        for (auto& buffer : job.arrays)
+            if (buffer)
+                buffer = vertices.buffer;
+    }
+}
+
+void Optimizer::joinJobs() {
+    container::Array<Job> joined;
+    std::uint32_t previous = 0;
+    bool hasPrevious = false;
+    std::uint64_t nextFirst = 0;
+    for (Job& job : jobs) {
+        if (job.mesh) {
+            joined.add(std::move(job));
+            continue;
+        }
+        if (hasPrevious && job.first == nextFirst && isJoinable(job.primitive) &&
+            sameState(joined[previous], job)) {
+            joined[previous].count += job.count;
+            nextFirst += job.count;
+            continue;
+        }
+        nextFirst = std::uint64_t(job.first) + job.count;
+        previous = joined.add(std::move(job));
+        hasPrevious = true;
+    }
+    jobs = std::move(joined);
+}
+
+void Optimizer::emit() {
+    compiler.begin();
+    State current = streamState;
+    for (const Job& job : jobs) {
+        if (job.mesh) {
+            compiler.drawMesh(job.mesh.get());
+            State after = streamState;
+            after.mode = current.mode;
+            current = after; // the mesh bound what it needed
+            continue;
+        }
+        if (job.mode.get() != current.mode) {
+            if (job.mode)
+                compiler.setMode(job.mode.get());
+            else
+                compiler.clearMode();
+        }
+        if (job.shader.get() != current.shader) {
+            if (job.shader)
+                compiler.setShader(job.shader.get());
+            else
+                compiler.clearShader();
+        }
+        if (job.material && job.material.get() != current.material)
+            compiler.setMaterial(job.material.get());
+        if (job.indexBuffer && job.indexBuffer.get() != current.indexBuffer)
+            compiler.setIndexBuffer(job.indexBuffer.get());
+
+        // The arrays each buffer now has to supply, bound in creation order of the buffers.
+        struct Binding {
+            VertexBuffer* buffer;
+            std::uint32_t mask;
+        };
+        Binding bindings[ARRAY_BITS];
+        int bindingCount = 0;
+        for (int bit = 0; bit < ARRAY_BITS; ++bit) {
+            VertexBuffer* buffer = job.arrays[bit].get();
+            if (!buffer || buffer == current.arrays[bit])
+                continue;
+            current.arrays[bit] = buffer;
+            int index = 0;
+            while (index < bindingCount && bindings[index].buffer != buffer)
+                ++index;
+            if (index == bindingCount)
+                bindings[bindingCount++] = {buffer, 0};
+            bindings[index].mask |= 1u << bit;
+        }
+        std::sort(bindings, bindings + bindingCount, [](const Binding& a, const Binding& b) {
+            return a.buffer->sequence() < b.buffer->sequence();
+        });
+        for (int index = 0; index < bindingCount; ++index)
+            compiler.setVertexBuffer(bindings[index].buffer, bindings[index].mask);
+
+        for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
+            Texture* texture = job.textures[unit].get();
+            if (texture == current.textures[unit])
+                continue;
+            current.textures[unit] = texture;
+            if (texture)
+                compiler.setTexture(texture, unit);
+        }
+        if (job.indexBuffer)
+            compiler.drawElements(job.primitive, job.first, job.count);
+        else
+            compiler.drawArrays(job.primitive, job.first, job.count);
+        current.mode = job.mode.get();
+        current.shader = job.shader.get();
+        current.material = job.material.get();
+        current.indexBuffer = job.indexBuffer.get();
+    }
+    compiler.end();
+}
+
+types::String Optimizer::getClassName() const {
+    return object::classPath(Object::getClassName(), ":Optimizer");
+}
+
+} // namespace orvane::graphics3d
