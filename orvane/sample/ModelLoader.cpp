@@ -9,6 +9,7 @@
 #include "orvane/sample/Options.h"
 
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 namespace orvane::sample {
@@ -24,6 +25,8 @@ std::string describe(const std::string& file, const object::Exception& exception
     std::string line = displayName(file) + ": " + name;
     if (!message.empty() && message != name)
         line += ": " + message;
+    else if (std::error_code error; !std::filesystem::exists(displayName(file), error))
+        line += ": no such file or directory"; // a missing directory raises a bare IOException
     return line;
 }
 
