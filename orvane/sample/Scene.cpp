@@ -54,7 +54,8 @@ bool Scene::load(const std::string& modelPath, const std::string& textureDirecto
     shareTextureShader();
     // Counted before compiling, which may leave the meshes' buffers to the render stream.
     triangleCount = countTriangles();
-    model->compile();
+    if (compileModel)
+        model->compile();
     parameters = ParameterBuffer::create(model->getParameterFormat());
     if (!parameters || !parameters->parameter("position")) {
         why = "the model has no position parameter";

@@ -45,6 +45,9 @@ public:
     graphics3d::PointLight light;
     object::Pointer<graphics3d::Model> model;
     graphics3d::ParameterBuffer* parameters = nullptr;
+    // Whether load() compiles the model (true); false leaves it drawing mesh by mesh, to
+    // compare the two.
+    bool compileModel = true;
 
 private:
     void shareTextureShader();
