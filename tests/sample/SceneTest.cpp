@@ -96,8 +96,11 @@ TEST_F(SceneFrame, WithoutAModelAFrameIsOnlyCleared) {
 TEST(SampleScene, TheJetLoadsCompiledAndDrawsAtTheCentre) {
     test::OffscreenGL offscreen(300, 300);
     ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    // A copy: files are opened exclusively, and other tests read the sample at the same time.
+    test::TempDirectory copy;
+    std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
     auto scene = object::make<Scene>();
-    ASSERT_TRUE(scene->load(Options::SAMPLE_MODEL, Options::SAMPLE_TEXTURES)) << scene->failure();
+    ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path())) << scene->failure();
     EXPECT_EQ(scene->triangles(), 7108u);
     EXPECT_TRUE(scene->model->isCompiled());
     float placement[16];

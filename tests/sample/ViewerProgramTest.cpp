@@ -291,6 +291,7 @@ TEST(ViewerProgram, AModelOrTextureThatCannotBeLoadedEndsABatchRunWithOneLineAnd
     // The model without its textures beside it: the first texture it names is reported.
     std::filesystem::copy_file("data/f5e_05.3ds", directory.path("jet.3ds"));
     {
+        DisplayLock lock; // its window opens before the model fails
         ViewerProcess untextured(Launch{{"jet.3ds", "--frames", "5"}, directory.path()});
         ASSERT_TRUE(untextured.ended(60s));
         EXPECT_EQ(untextured.exitCode, 2);
