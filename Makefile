@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 .PHONY: all deps configure build run test bench fuzz sanitize tsan ia32 format clean
 
 # Suites that exercise threads; they also run under ThreadSanitizer.
-TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render
+TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render tests_sample
 
 all: build
 
