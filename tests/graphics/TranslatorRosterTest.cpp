@@ -94,8 +94,11 @@ TEST(ImageRoster, FoundTranslatorsDecodeTheirFilesAndTiffYieldsNoImage) {
     EXPECT_EQ(translator->translate(file.getInputStream(), -1), nullptr);
 
     const std::vector<std::pair<std::string, Bytes>> files = {
-        {"TranslatorDDS",
-         test::ddsFile({.width = 1, .height = 1, .bitCount = 24, .data = {1, 2, 3}})},
+        {"TranslatorDDS", test::ddsFile({.width = 1,
+                                         .height = 1,
+                                         .bitCount = 24,
+                                         .masks = {0xFF0000, 0xFF00, 0xFF, 0},
+                                         .data = {1, 2, 3}})},
         {"TranslatorGIF", test::gifFile({.width = 1,
                                          .height = 1,
                                          .globalMap = {{1, 2, 3}, {4, 5, 6}},

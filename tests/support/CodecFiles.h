@@ -283,9 +283,16 @@ struct Dds {
     std::int32_t levels = 0; // the mipmap count field
     std::string fourCC{};    // "DXT1", "DXT3", "DXT5", or empty for RGB data
     std::uint32_t bitCount = 0;
-    std::uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
+    std::uint32_t masks[4] = {0, 0, 0, 0}; // red (or luminance), green, blue, alpha
     Bytes data{};                          // every level's data, one after the other
+    // The pixel-format flags; 0 chooses them as writers do: FourCC, or RGB with the
+    // alpha-pixels flag when an alpha mask is given.
+    std::uint32_t pixelFlags = 0;
 };
+
+constexpr std::uint32_t DDS_ALPHA_PIXELS = 0x1;
+constexpr std::uint32_t DDS_RGB = 0x40;
+constexpr std::uint32_t DDS_LUMINANCE = 0x20000;
 
 inline Bytes ddsFile(const Dds& dds) {
     Bytes out;
@@ -299,7 +306,9 @@ inline Bytes ddsFile(const Dds& dds) {
     put32(out, std::uint32_t(dds.levels));
     out.resize(76, 0); // 11 reserved words
     put32(out, 32);    // pixel format size
-    put32(out, dds.fourCC.empty() ? 0x40 : 0x4);
+    const std::uint32_t chosen =
+        dds.fourCC.empty() ? DDS_RGB | (dds.masks[3] ? DDS_ALPHA_PIXELS : 0) : 0x4;
+    put32(out, dds.pixelFlags ? dds.pixelFlags : chosen);
     std::uint32_t code = 0;
     for (std::size_t i = 0; i < dds.fourCC.size() && i < 4; ++i)
         code |= std::uint32_t(std::uint8_t(dds.fourCC[i])) << (8 * i);
