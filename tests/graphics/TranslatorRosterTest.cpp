@@ -73,8 +73,11 @@ TEST(ImageRoster, TheWeakTgaTestCatchesWhatNothingEarlierClaims) {
     EXPECT_EQ(recognise(roster, pcxLike), "TranslatorPCX");
     EXPECT_EQ(recognise(roster, withPrefix("\xFF\xD8\xFF\xE1\x10\x00"
                                            "Exif")),
-              "none")
-        << "a JPEG without the JFIF tag is not recognised";
+              "TranslatorJPG")
+        << "a JPEG is known by its start-of-image marker, JFIF tag or not";
+    // A TGA whose ID field is 255 bytes long starts with FF, but its colour-map type (0 or
+    // 1) can never be D8.
+    EXPECT_EQ(recognise(roster, withPrefix("\xFF\x01\x01 colour-mapped")), "TranslatorTGA");
     EXPECT_EQ(recognise(roster, withPrefix("plain text")), "none");
     EXPECT_EQ(recognise(roster, {}), "none");
 }

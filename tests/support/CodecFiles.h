@@ -209,7 +209,11 @@ struct Jpeg {
     J_COLOR_SPACE colourSpace = JCS_RGB; // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK
     int quality = 90;
     bool jfif = true; // the JFIF header; without it an Exif header is written instead
+    bool exif = true; // the Exif header of files without JFIF; without either, none
     bool progressive = false;
+    // The colour space the file stores, when not libjpeg's choice for the input (JCS_YCCK
+    // for CMYK input).
+    J_COLOR_SPACE storedSpace = JCS_UNKNOWN;
     std::vector<jpeg_scan_info> scans{}; // a scan script of its own, when not empty
     Bytes samples{};                     // width x height x components, top row first
 };
@@ -235,6 +239,8 @@ inline Bytes jpegFile(const Jpeg& jpeg) {
     cinfo.in_color_space = jpeg.colourSpace;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, jpeg.quality, TRUE);
+    if (jpeg.storedSpace != JCS_UNKNOWN)
+        jpeg_set_colorspace(&cinfo, jpeg.storedSpace);
     cinfo.write_JFIF_header = jpeg.jfif ? TRUE : FALSE;
     if (jpeg.progressive)
         jpeg_simple_progression(&cinfo);
@@ -243,7 +249,7 @@ inline Bytes jpegFile(const Jpeg& jpeg) {
         cinfo.num_scans = int(jpeg.scans.size());
     }
     jpeg_start_compress(&cinfo, TRUE);
-    if (!jpeg.jfif) {
+    if (!jpeg.jfif && jpeg.exif) {
         static const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0};
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
     }

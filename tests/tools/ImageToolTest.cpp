@@ -1,12 +1,14 @@
 #include "tools/orvane-image/ImageTool.h"
 #include "tests/support/ImageFiles.h"
 #include "tests/support/TempDirectory.h"
-#include "tools/orvane-image/PamImage.h"
+#include "tools/orvane-image/PamRows.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace orvane::tools {
@@ -66,9 +68,41 @@ TEST_F(ImageTool, InfoPrintsOneLinePerFileAndReportsFailures) {
                   ": TranslatorPCX format=0x00080006 width=3 height=2 palette=yes levels=1\n");
     EXPECT_EQ(result.err,
               dir.path("missing.tga") +
-                  ": FileNotFoundException: The system cannot find the file specified.\n" + text +
-                  ": TranslatorFormatException: TranslatorFormatException\n");
+                  ": FileNotFoundException: The system cannot find the file specified. (No such "
+                  "file or directory)\n" +
+                  text + ": TranslatorFormatException: not in any image format the engine reads\n");
     EXPECT_EQ(run({"info", bmp}).code, 0);
+}
+
+TEST_F(ImageTool, FailuresSayWhyInWordsAPersonCanActOn) {
+    const std::string plain = dir.write("plain", std::string("x"));
+    const std::string compressed = dir.write(
+        "jpeg-inside.bmp",
+        test::bmpFile(
+            {.width = 1, .height = 1, .bits = 24, .compression = 4, .pixelData = {0, 0, 0, 0}}));
+    const Bytes pcxHeader = test::pcxFile({.width = 4, .height = 4, .encoded = Bytes(200, 1)});
+    const std::string shortPcx = dir.write("short.pcx", pcxHeader);
+    const Outcome result =
+        run({"info", dir.path(), dir.path("nodir/a.bmp"), plain + "/below", compressed, shortPcx});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, dir.path() + ": IOException: Is a directory\n" + dir.path("nodir/a.bmp") +
+                              ": IOException: No such directory\n" + plain +
+                              "/below: IOException: Not a directory\n" + compressed +
+                              ": TranslatorFormatException: BMP: unsupported compression 4\n" +
+                              shortPcx +
+                              ": TranslatorFormatException: PCX: file shorter than its header "
+                              "and 256-colour palette\n");
+}
+
+TEST_F(ImageTool, InfoSaysWhenAFileWasTruncated) {
+    Bytes stored = test::bmpFile({.width = 2, .height = 2, .bits = 24, .pixelData = Bytes(16, 7)});
+    stored.resize(stored.size() - 5);
+    const std::string cut = dir.write("cut.bmp", stored);
+    const Outcome result = run({"info", cut});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out,
+              cut + ": TranslatorBMP format=0x00180007 width=2 height=2 palette=no levels=1 "
+                    "truncated\n");
 }
 
 TEST_F(ImageTool, PamWritesTheTopLevelAsEightBitSamples) {
@@ -94,7 +128,49 @@ TEST_F(ImageTool, PamFailuresLeaveExitCodeOne) {
               tiff + ": ConversionException: TranslatorTIFF yields no image for " + tiff + "\n");
     result = run({"pam", bmp24(), dir.path("no/such/dir/out.pam")});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, bmp24() + ": IOException: IOException\n");
+    EXPECT_EQ(result.err, bmp24() + ": IOException: No such directory\n");
+}
+
+// The process's address space in bytes.
+std::size_t addressSpace() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    unsigned long pages = 0;
+    if (statm) {
+        if (std::fscanf(statm, "%lu", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    return pages * std::size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Runs the tool with the address space allowed to grow by at most `growth` bytes, and
+// leaves with its exit code (for death tests, which run this in a child).
+[[noreturn]] void runWithinGrowth(std::size_t growth, std::vector<std::string> arguments) {
+    const std::size_t cap = addressSpace() + growth;
+    const rlimit limit{cap, cap};
+    setrlimit(RLIMIT_AS, &limit);
+    std::exit(run(std::move(arguments)).code);
+}
+
+TEST_F(ImageTool, PamNeedsLittleMoreMemoryThanTheDecodedImage) {
+    // A small file claiming 4096 x 4096 indexed pixels: 16 MiB decoded, 48 MiB of samples.
+    const std::string pcx = dir.write("claims.pcx", test::pcxFile({.width = 4096,
+                                                                   .height = 4096,
+                                                                   .encoded = {0xFF, 9, 0xFF, 9},
+                                                                   .palette = {{1, 2, 3}}}));
+    const std::string out = dir.path("out.pam");
+    // In a child whose address space may grow by 40 MiB: room for the image and a few
+    // rows of output, not for a copy of the whole picture.
+    EXPECT_EXIT(runWithinGrowth(40u << 20, {"pam", pcx, out}), ::testing::ExitedWithCode(0), "");
+    const std::string written = dir.read("out.pam");
+    const std::string header =
+        "P7\nWIDTH 4096\nHEIGHT 4096\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n";
+    ASSERT_EQ(written.size(), header.size() + 4096u * 4096 * 3);
+    // 126 pixels of index 9 and the palette marker (12), black, then zeros: index 0, the
+    // palette's first colour.
+    EXPECT_EQ(written.substr(0, header.size() + 3), header + std::string(3, '\0'));
+    EXPECT_EQ(written.substr(header.size() + 127 * 3, 3), "\x01\x02\x03");
+    EXPECT_EQ(written.substr(written.size() - 3), "\x01\x02\x03");
 }
 
 TEST_F(ImageTool, BadArgumentsPrintTheUsage) {
@@ -109,7 +185,11 @@ TEST_F(ImageTool, BadArgumentsPrintTheUsage) {
 }
 
 std::vector<std::uint8_t> samplesOf(graphics::Image& image) {
-    return toPam(image).samples;
+    const PamRows rows(image);
+    std::vector<std::uint8_t> samples(rows.rowBytes() * std::size_t(rows.height()));
+    for (int y = 0; y < rows.height(); ++y)
+        rows.convertRow(y, samples.data() + std::size_t(y) * rows.rowBytes());
+    return samples;
 }
 
 TEST(PamConversion, EveryKnownFormatBecomesRedGreenBlue) {
@@ -119,7 +199,7 @@ TEST(PamConversion, EveryKnownFormatBecomesRedGreenBlue) {
     indexed.setPalette(&palette);
     static_cast<std::uint8_t*>(indexed.pixels())[0] = 1;
     EXPECT_EQ(samplesOf(indexed), (Bytes{10, 20, 30, 0, 0, 0})) << "alpha is dropped";
-    EXPECT_EQ(toPam(indexed).depth, 3);
+    EXPECT_EQ(PamRows(indexed).depth(), 3);
 
     graphics::Image sixteen(graphics::PixelFormat::RGB16, 2, 1);
     auto* words = static_cast<std::uint8_t*>(sixteen.pixels());
@@ -136,7 +216,7 @@ TEST(PamConversion, EveryKnownFormatBecomesRedGreenBlue) {
     EXPECT_EQ(samplesOf(greyAlpha), (Bytes{0, 0, 0, 5}));
 
     graphics::Image compressed(graphics::PixelFormat::DXT1, 4, 4);
-    EXPECT_THROW(toPam(compressed), ConversionException);
+    EXPECT_THROW(PamRows{compressed}, ConversionException);
 }
 
 } // namespace
