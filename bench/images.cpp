@@ -79,6 +79,22 @@ Bytes rle8(int width, int height) {
     return out;
 }
 
+// RLE8 rows as encoders without absolute runs write a picture without runs (noise, dither):
+// one (1, value) record a pixel, an end of line after each row.
+Bytes rle8Singles(int width, int height) {
+    Bytes out;
+    std::uint32_t state = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525 + 1013904223;
+            test::append(out, {1, std::uint8_t(state >> 24)});
+        }
+        test::append(out, {0, 0});
+    }
+    test::append(out, {0, 1});
+    return out;
+}
+
 Bytes plainRows(int width, int height, int pixelBytes, bool bottomUp, bool pad) {
     Bytes out;
     for (int row = 0; row < height; ++row) {
@@ -118,6 +134,14 @@ public:
                                                               .palette = palette,
                                                               .pixelData = rle8(side, side)})),
                    1, true, 54 + 1024};
+        bmpRle8Singles = {directory.write("rle8-singles.bmp",
+                                          test::bmpFile({.width = side,
+                                                         .height = side,
+                                                         .bits = 8,
+                                                         .compression = 1,
+                                                         .palette = palette,
+                                                         .pixelData = rle8Singles(side, side)})),
+                          1, true, 54 + 1024};
         Bytes lines;
         for (int y = 0; y < side; ++y) {
             Bytes line;
@@ -139,7 +163,7 @@ public:
     }
 
     test::TempDirectory directory;
-    Fixture bmp24, bmpRle8, pcx, tga32;
+    Fixture bmp24, bmpRle8, bmpRle8Singles, pcx, tga32;
 };
 
 Files& files() {
@@ -204,6 +228,10 @@ void BmpRle8(benchmark::State& state) {
 void BmpRle8Baseline(benchmark::State& state) {
     baseline(state, files().bmpRle8);
 }
+void BmpRle8Singles(benchmark::State& state) {
+    graphics::TranslatorBMP translator;
+    decode(state, translator, files().bmpRle8Singles);
+}
 void Pcx8(benchmark::State& state) {
     graphics::TranslatorPCX translator;
     decode(state, translator, files().pcx);
@@ -223,6 +251,7 @@ BENCHMARK(Bmp24)->Unit(benchmark::kMillisecond);
 BENCHMARK(Bmp24Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BmpRle8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BmpRle8Baseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BmpRle8Singles)->Unit(benchmark::kMillisecond);
 BENCHMARK(Pcx8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Pcx8Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(Tga32)->Unit(benchmark::kMillisecond);

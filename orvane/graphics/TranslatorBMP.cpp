@@ -242,31 +242,41 @@ void decodeUncompressed(Image& image, const Header& header, std::int64_t rowStri
 // first) data. Writes are clipped to the image; the decoder stops at the end-of-bitmap
 // record, when the data runs out, or when the position leaves the image.
 //
-// The loop keeps its position in locals: pixel stores go through a byte pointer, which may
-// alias anything, so positions kept in members would be reloaded after every store.
+// The data is read through a small buffer that stays in the cache, refilled whenever less
+// than the longest record is left in it, rather than copied whole into memory of its own:
+// for a picture without runs the encoded data is twice the picture, and fresh memory for
+// it cost more than the decoding. The loop keeps its position in locals: pixel stores go
+// through a byte pointer, which may alias anything, so positions kept in members would be
+// reloaded after every store.
 class RunLengthDecoder {
 public:
-    RunLengthDecoder(Image& image, const Header& header, const DataBlock& data)
+    RunLengthDecoder(Image& image, const Header& header, io::InputStream* stream,
+                     std::int64_t available)
         : image(image)
         , pixels(static_cast<std::uint8_t*>(image.lock()))
         , rowBytes(image.getRowBytes())
         , width(header.width)
         , order{header.height, header.topDown}
-        , data(data)
-        , fourBit(header.bitCount == 4) {}
+        , fourBit(header.bitCount == 4)
+        , stream(stream)
+        , unread(available)
+        , buffer(new std::uint8_t[bufferBytes]) {}
 
     ~RunLengthDecoder() { image.unlock(); }
 
     // Answers whether the data ended properly: with the end-of-bitmap record or after
     // the last row.
     bool run() {
-        const std::uint8_t* const bytes = data.begin();
-        const std::size_t size = data.size;
+        const std::uint8_t* const bytes = buffer.get();
         std::size_t at = 0;
         std::int64_t x = 0;
         std::int64_t row = 0;
         std::uint8_t* line = rowStart(row);
-        while (at + 2 <= size && line) {
+        while (line) {
+            if (filled - at < longestRecord && unread > 0)
+                at = refill(at);
+            if (at + 2 > filled)
+                break;
             const std::uint8_t count = bytes[at];
             const std::uint8_t value = bytes[at + 1];
             at += 2;
@@ -286,7 +296,7 @@ public:
             case 1: // end of bitmap
                 return true;
             case 2: // delta: right and up
-                if (at + 2 > size)
+                if (at + 2 > filled)
                     return false;
                 x = std::min<std::int64_t>(x + bytes[at], width);
                 row += bytes[at + 1];
@@ -302,6 +312,30 @@ public:
     }
 
 private:
+    // An absolute record: 2 bytes, up to 255 pixel bytes and a padding byte.
+    static constexpr std::size_t longestRecord = 2 + 255 + 1;
+    static constexpr std::size_t bufferBytes = 64 << 10;
+
+    // Moves what is left from `at` on to the front of the buffer and fills the rest from
+    // the stream; answers the new position of `at` (0).
+    std::size_t refill(std::size_t at) {
+        const std::size_t left = filled - at;
+        std::memmove(buffer.get(), buffer.get() + at, left);
+        filled = left;
+        while (filled < bufferBytes && unread > 0) {
+            const int wanted =
+                int(std::min<std::int64_t>(std::int64_t(bufferBytes - filled), unread));
+            const int got = stream->read(buffer.get() + filled, wanted);
+            if (got <= 0) {
+                unread = 0;
+                break;
+            }
+            filled += std::size_t(got);
+            unread -= got;
+        }
+        return 0;
+    }
+
     std::uint8_t* rowStart(std::int64_t fileRow) const {
         return fileRow < order.rows ? pixels + order.imageRow(fileRow) * rowBytes : nullptr;
     }
@@ -326,8 +360,8 @@ private:
     // goes on.
     std::size_t absolute(std::uint8_t* line, std::int64_t& x, std::size_t at, int count) const {
         const std::size_t bytes = fourBit ? std::size_t(count + 1) / 2 : std::size_t(count);
-        const std::size_t present = std::min(bytes, data.size - at);
-        const std::uint8_t* in = data.begin() + at;
+        const std::size_t present = std::min(bytes, filled - at);
+        const std::uint8_t* in = buffer.get() + at;
         const std::int64_t pixelsPresent =
             fourBit ? std::min<std::int64_t>(count, std::int64_t(present) * 2)
                     : std::int64_t(present);
@@ -339,7 +373,7 @@ private:
             std::memcpy(line + x, in, std::size_t(k));
         }
         x = std::min(x + pixelsPresent, width);
-        return at + bytes + (bytes & 1);
+        return std::min(at + bytes + (bytes & 1), filled);
     }
 
     Image& image;
@@ -347,8 +381,11 @@ private:
     std::int64_t rowBytes;
     std::int64_t width;
     RowOrder order;
-    const DataBlock& data;
     bool fourBit;
+    io::InputStream* stream;
+    std::int64_t unread; // bytes of the file's pixel data not yet in the buffer
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::size_t filled = 0; // bytes in the buffer
 };
 
 void readPalette(io::InputStream* stream, Image& image, const Header& header,
@@ -405,8 +442,7 @@ Image* TranslatorBMP::translate(io::InputStream* stream, int length) {
     if (image->pixelBytes() > 0 && (available <= 0 || !skipForward(stream, dataStart - consumed)))
         refuse("BMP: no pixel data");
     if (header.compression == RLE8 || header.compression == RLE4) {
-        const DataBlock data = readBlock(stream, std::min(available, MAXIMUM_IMAGE_BYTES));
-        image->setTruncated(!RunLengthDecoder(*image, header, data).run());
+        image->setTruncated(!RunLengthDecoder(*image, header, stream, available).run());
         return image.release();
     }
     const int storedBits = header.bitCount == 15 ? 16 : header.bitCount;
