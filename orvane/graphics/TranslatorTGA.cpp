@@ -94,9 +94,11 @@ Header parseHeader(const std::uint8_t* bytes) {
 
 // Turns every row over left to right, for files whose pixels start at the right edge.
 void mirrorRows(Image& image) {
+    const std::size_t width = std::size_t(image.getWidth());
+    if (width < 2)
+        return;
     auto* pixels = static_cast<std::uint8_t*>(image.lock());
     const std::size_t size = std::size_t(bytesPerPixel(image.getFormat()));
-    const std::size_t width = std::size_t(image.getWidth());
     for (std::int32_t y = 0; y < image.getHeight(); ++y) {
         std::uint8_t* row = pixels + std::size_t(y) * std::size_t(image.getRowBytes());
         for (std::size_t left = 0, right = width - 1; left < right; ++left, --right)

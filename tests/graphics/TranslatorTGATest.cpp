@@ -318,6 +318,11 @@ TEST(TgaOrigin, RightToLeftRowsAreMirrored) {
                   (Bytes{16, 17, 18, 13, 14, 15, 10, 11, 12, /**/ 7, 8, 9, 4, 5, 6, 1, 2, 3}))
             << type;
     }
+    // Pictures of no width have nothing to mirror.
+    auto empty =
+        decodeTga({.width = 0, .height = 3, .depth = 24, .descriptor = 0x10, .pixelData = {1}});
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->getWidth(), 0);
 }
 
 TEST(TgaIdentity, TheWeakTestLooksAtTwoBytes) {
