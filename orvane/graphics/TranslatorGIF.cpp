@@ -77,13 +77,20 @@ void succeed(GifFileType* gif, int status, const Source& source) {
         fail(source, gif->Error);
 }
 
-bool sameMap(const ColorMapObject* a, const ColorMapObject* b) {
-    if (a == b)
-        return true;
-    if (!a || !b || a->ColorCount != b->ColorCount || !a->Colors || !b->Colors)
-        return false;
-    return std::memcmp(a->Colors, b->Colors, sizeof(GifColorType) * std::size_t(a->ColorCount)) ==
-           0;
+// A colour map's entries, kept: giflib frees an image's local map when it reads the next
+// image's descriptor.
+using MapCopy = std::vector<GifColorType>;
+
+MapCopy copyOf(const ColorMapObject* map) {
+    if (!map || !map->Colors || map->ColorCount <= 0)
+        return {};
+    return MapCopy(map->Colors, map->Colors + std::min(map->ColorCount, 256));
+}
+
+bool sameMap(const ColorMapObject* map, const MapCopy& copy) {
+    const MapCopy entries = copyOf(map);
+    return entries.size() == copy.size() &&
+           std::memcmp(entries.data(), copy.data(), sizeof(GifColorType) * copy.size()) == 0;
 }
 
 // The 256 colours of a map as red, green, blue, alpha (opaque); indices the map does not
@@ -91,13 +98,12 @@ bool sameMap(const ColorMapObject* a, const ColorMapObject* b) {
 struct Colours {
     std::uint8_t rgba[256][4] = {};
 
-    explicit Colours(const ColorMapObject* map) {
-        const int count = map && map->Colors ? std::clamp(map->ColorCount, 0, 256) : 0;
-        for (int i = 0; i < 256; ++i) {
-            if (i < count) {
-                rgba[i][0] = map->Colors[i].Red;
-                rgba[i][1] = map->Colors[i].Green;
-                rgba[i][2] = map->Colors[i].Blue;
+    explicit Colours(const MapCopy& map) {
+        for (std::size_t i = 0; i < 256; ++i) {
+            if (i < map.size()) {
+                rgba[i][0] = map[i].Red;
+                rgba[i][1] = map[i].Green;
+                rgba[i][2] = map[i].Blue;
             }
             rgba[i][3] = 0xFF;
         }
@@ -124,12 +130,12 @@ public:
     // Makes ready for an image drawn with map (its local map, else the global one).
     void beginImage(const ColorMapObject* map, int width) {
         if (!images++) {
-            canvasMap = map;
+            canvasMap = copyOf(map);
         } else if (!rgba && !sameMap(map, canvasMap)) {
             toColour();
         }
         if (rgba) {
-            colours = std::make_unique<Colours>(map);
+            colours = std::make_unique<Colours>(copyOf(map));
             line.resize(std::size_t(width));
         }
     }
@@ -182,8 +188,8 @@ private:
 
     ImageHolder indexed;
     ImageHolder rgba;
-    const ColorMapObject* canvasMap = nullptr; // the map the indexed canvas is drawn with
-    std::unique_ptr<Colours> colours;          // the current image's, once drawing in colour
+    MapCopy canvasMap;                // the map the indexed canvas is drawn with
+    std::unique_ptr<Colours> colours; // the current image's, once drawing in colour
     std::vector<std::uint8_t> line;
     int images = 0;
 };

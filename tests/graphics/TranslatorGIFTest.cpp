@@ -126,6 +126,27 @@ TEST(GifPalette, ImagesWithTheirOwnMapsKeepTheirOwnColours) {
                      103, 106, 3, 255, 13, 16, 3, 255, 101, 102, 1, 255, 101, 102, 1, 255}));
 }
 
+TEST(GifPalette, LocalMapsAreComparedAfterGiflibHasLetGoOfThem) {
+    // giflib frees an image's local map when it reads the next image: the first image's
+    // map must have been kept to be compared with the second's.
+    Gif twoLocal{
+        .width = 2,
+        .height = 1,
+        .globalMap = colours(2, 0),
+        .images = {
+            {.width = 1, .height = 1, .localMap = colours(4, 40), .rows = {{3}}},
+            {.left = 1, .width = 1, .height = 1, .localMap = colours(4, 40), .rows = {{1}}}}};
+    auto same = decode(translator, gifFile(twoLocal));
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*same), (Bytes{3, 1}));
+    twoLocal.images[1].localMap = colours(4, 90);
+    auto different = decode(translator, gifFile(twoLocal));
+    ASSERT_TRUE(different);
+    EXPECT_EQ(different->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixelsOf(*different), (Bytes{43, 46, 3, 255, 91, 92, 1, 255}));
+}
+
 TEST(GifPalette, AFileWhoseTrailerIsMissingDecodes) {
     const Bytes whole = gifFile({.width = 3,
                                  .height = 1,
