@@ -1,4 +1,6 @@
 #include "tools/orvane-image/ImageTool.h"
+#include "orvane/graphics/CompressedImage.h"
+#include "orvane/object/Pointer.h"
 #include "tests/support/ImageFiles.h"
 #include "tests/support/TempDirectory.h"
 #include "tools/orvane-image/PamRows.h"
@@ -215,8 +217,77 @@ TEST(PamConversion, EveryKnownFormatBecomesRedGreenBlue) {
     static_cast<std::uint8_t*>(greyAlpha.pixels())[1] = 5;
     EXPECT_EQ(samplesOf(greyAlpha), (Bytes{0, 0, 0, 5}));
 
-    graphics::Image compressed(graphics::PixelFormat::DXT1, 4, 4);
-    EXPECT_THROW(PamRows{compressed}, ConversionException);
+    graphics::Image unknown(0x12345678, 4, 4);
+    EXPECT_THROW(PamRows{unknown}, ConversionException);
+}
+
+// A compressed level of the given size holding blocks (the rest zero).
+object::Pointer<graphics::CompressedImage> compressedLevel(std::uint32_t format, int width,
+                                                           int height, const Bytes& blocks) {
+    auto level = object::make<graphics::CompressedImage>(format, width, height);
+    std::copy(blocks.begin(), blocks.end(), static_cast<std::uint8_t*>(level->pixels()));
+    return level;
+}
+
+// The RGBA of pixel (x, y) of a converted picture width pixels wide.
+Bytes pixelAt(const Bytes& samples, int width, int x, int y) {
+    const auto at = samples.begin() + 4 * (y * width + x);
+    return Bytes(at, at + 4);
+}
+
+TEST(PamConversion, CompressedBlocksAreDecodedFourRowsAtATime) {
+    // DXT1, four colours: red (0xF800) above blue (0x001F); indices 0, 1, 2, 3 along
+    // each row.
+    const Bytes fourColours = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4};
+    auto four = compressedLevel(graphics::PixelFormat::DXT1, 4, 4, fourColours);
+    Bytes out = samplesOf(*four);
+    ASSERT_EQ(out.size(), 4u * 4 * 4);
+    EXPECT_EQ(pixelAt(out, 4, 0, 0), (Bytes{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 1, 3), (Bytes{0, 0, 255, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 2, 1), (Bytes{170, 0, 85, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 3, 2), (Bytes{85, 0, 170, 255}));
+    // Three colours and transparent black when the first colour is not above the second.
+    const Bytes threeColours = {0x1F, 0x00, 0x00, 0xF8, 0xE4, 0xE4, 0xE4, 0xE4};
+    auto three = compressedLevel(graphics::PixelFormat::DXT1, 4, 4, threeColours);
+    out = samplesOf(*three);
+    EXPECT_EQ(pixelAt(out, 4, 2, 0), (Bytes{127, 0, 127, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 3, 0), (Bytes{0, 0, 0, 0}));
+
+    // DXT3: explicit 4-bit alpha, 0 to 15 in pixel order; the colour block always has four.
+    Bytes dxt3 = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE};
+    dxt3.insert(dxt3.end(), threeColours.begin(), threeColours.end());
+    auto explicitAlpha = compressedLevel(graphics::PixelFormat::DXT3, 4, 4, dxt3);
+    out = samplesOf(*explicitAlpha);
+    EXPECT_EQ(pixelAt(out, 4, 0, 0)[3], 0);
+    EXPECT_EQ(pixelAt(out, 4, 1, 0)[3], 17);
+    EXPECT_EQ(pixelAt(out, 4, 3, 3), (Bytes{170, 0, 85, 255})) << "a fourth colour, opaque";
+
+    // DXT5: alpha 200 and 100 with seven steps between; indices 0..7 then 0..7 again
+    // (3 bits each: 0xFAC688 repeated).
+    Bytes dxt5 = {200, 100, 0x88, 0xC6, 0xFA, 0x88, 0xC6, 0xFA};
+    dxt5.insert(dxt5.end(), fourColours.begin(), fourColours.end());
+    auto interpolated = compressedLevel(graphics::PixelFormat::DXT5, 4, 4, dxt5);
+    out = samplesOf(*interpolated);
+    const int expected[8] = {200, 100, 185, 171, 157, 142, 128, 114};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(pixelAt(out, 4, i % 4, i / 4)[3], expected[i % 8]) << i;
+    // Alpha 100 not above 200: five steps, then 0 and 255.
+    dxt5[0] = 100, dxt5[1] = 200;
+    auto sixSteps = compressedLevel(graphics::PixelFormat::DXT5, 4, 4, dxt5);
+    out = samplesOf(*sixSteps);
+    const int six[8] = {100, 200, 120, 140, 160, 180, 0, 255};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(pixelAt(out, 4, i % 4, i / 4)[3], six[i]) << i;
+
+    // Sizes that are not a multiple of 4: 5 x 5 takes 2 x 2 blocks and keeps the part inside.
+    Bytes quad;
+    for (int b = 0; b < 4; ++b)
+        quad.insert(quad.end(), {0x00, std::uint8_t(b == 3 ? 0x00 : 0xF8), 0, 0, 0, 0, 0, 0});
+    auto odd = compressedLevel(graphics::PixelFormat::DXT1, 5, 5, quad);
+    out = samplesOf(*odd);
+    ASSERT_EQ(out.size(), 5u * 5 * 4);
+    EXPECT_EQ(pixelAt(out, 5, 3, 3), (Bytes{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 5, 4, 4), (Bytes{0, 0, 0, 255})) << "the fourth block is black";
 }
 
 } // namespace

@@ -8,7 +8,8 @@ namespace orvane::tools {
 //   orvane-image info FILE...      one line per file: the translator that recognised it,
 //                                  the format code, width, height, palette, mip levels,
 //                                  and "truncated" when the file ended before its pixels
-//   orvane-image pam FILE OUT.pam  the decoded top level written as a PAM file
+//   orvane-image pam FILE OUT.pam  the decoded top level written as a PAM file (DXT
+//                                  levels decoded to RGB_ALPHA)
 // Files go through graphics::TranslatorRoster, so every format the roster knows works.
 // argv[0] is the program's name. Reports go to out, failures to err as
 // "FILE: ExceptionClass: message", where the exception's detail (Exception::getDetail),

@@ -1,5 +1,7 @@
 #include "tools/orvane-image/PamRows.h"
 
+#include "orvane/graphics/CompressedImage.h"
+
 #include <cstdio>
 
 namespace orvane::tools {
@@ -41,14 +43,20 @@ PamRows::PamRows(graphics::Image& image)
     : image(image)
     , pixels(nullptr) {
     const std::uint32_t format = image.getFormat();
-    samplesPerPixel = format == RGBA32 || format == BGRA32 || format == GREY_ALPHA16 ? 4 : 3;
-    if (!isKnown(format) || !image.pixels()) {
+    const bool compressed = graphics::CompressedImage::isCompressed(format) &&
+                            dynamic_cast<graphics::CompressedImage*>(&image);
+    samplesPerPixel =
+        compressed || format == RGBA32 || format == BGRA32 || format == GREY_ALPHA16 ? 4 : 3;
+    if (!(isKnown(format) || compressed) || !image.pixels()) {
         char text[64];
         std::snprintf(text, sizeof text, "format 0x%08X has no 8-bit RGB form", unsigned(format));
         throw ConversionException(text);
     }
     image.getPalette(&palette);
     pixels = static_cast<const std::uint8_t*>(image.lock());
+    if (compressed)
+        blocks =
+            std::make_unique<BlockDecoder>(format, pixels, image.getWidth(), image.getHeight());
 }
 
 PamRows::~PamRows() {
@@ -66,6 +74,11 @@ std::size_t PamRows::rowBytes() const {
 }
 
 void PamRows::convertRow(int y, std::uint8_t* out) const {
+    if (blocks) {
+        const std::uint8_t* row = blocks->row(y);
+        std::copy(row, row + rowBytes(), out);
+        return;
+    }
     const std::uint8_t* in = pixels + std::size_t(y) * std::size_t(image.getRowBytes());
     const int width = image.getWidth();
     const int inBytes = graphics::bytesPerPixel(image.getFormat());

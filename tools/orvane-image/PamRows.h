@@ -2,8 +2,10 @@
 
 #include "orvane/graphics/Image.h"
 #include "orvane/object/Exception.h"
+#include "tools/orvane-image/BlockDecoder.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace orvane::tools {
@@ -16,7 +18,8 @@ ORVANE_EXCEPTION(ConversionException, object::Exception);
 // the picture is ever made: 8-bit samples, three (RGB) or four (RGB_ALPHA) a pixel, rows
 // top first. Indexed images go through their palette (alpha dropped; no palette reads as
 // black), grey becomes RGB, 16-bit colour is widened to 8 bits a channel, blue-first
-// orders are turned to red first; formats with alpha keep it.
+// orders are turned to red first; formats with alpha keep it. Block-compressed levels
+// (graphics::CompressedImage) are decoded four rows at a time into RGB_ALPHA.
 //
 // The image must outlive the object; its pixels are locked from construction to
 // destruction.
@@ -42,6 +45,7 @@ private:
     const std::uint8_t* pixels;
     graphics::Image::ColourPalette palette;
     int samplesPerPixel;
+    std::unique_ptr<BlockDecoder> blocks; // for compressed levels only
 };
 
 } // namespace orvane::tools
