@@ -11,7 +11,7 @@ PREFIX     ?= /usr/local
 .PHONY: all deps configure build install run test bench fuzz sanitize tsan ia32 format clean
 
 # Suites that exercise threads; they also run under ThreadSanitizer.
-TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render
+TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render tests_sample
 
 all: build
 
