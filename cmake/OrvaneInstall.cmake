@@ -77,7 +77,7 @@ orvane_pkgconfig(orvane_render "Orvane rendering, models, fonts and the in-scene
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${ORVANE_DATA_DIR})
 
-# The viewer is installed once it exists.
+# The viewer, wherever its target is part of the build.
 if(TARGET orvane-viewer)
     install(TARGETS orvane-viewer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
