@@ -111,23 +111,27 @@ TEST(SampleModel, TexturesResolveToFilesInDataInEveryImageFormat) {
                                               "TranslatorPCX", "TranslatorPNG", "TranslatorTGA"}));
 }
 
-// The viewer draws the model translated 400 units away from a camera whose frustum opens
-// 45 degrees to each side, with back faces culled: the whole jet must lie inside that
-// frustum, and its closed parts must be wound counter-clockwise seen from outside (a
-// positive enclosed volume) so that culling leaves their outsides.
-TEST(SampleModel, FitsTheViewersFrameAndFacesOutward) {
+// The viewer draws the model 400 units away from a camera whose frustum opens 45 degrees
+// to each side (near 10, far 800), turned about its origin by the mouse, with back faces
+// culled. Every point within 400 sin 45 of the origin stays inside that frustum however
+// the jet is turned; seen from above, untouched, the jet fills about 60 % of the view's
+// height. Its closed parts must be wound counter-clockwise seen from outside (a positive
+// enclosed volume) so that culling leaves their outsides.
+TEST(SampleModel, FillsTheViewersFrameInEveryTurnAndFacesOutward) {
+    constexpr float distance = 400.0f;
+    const float turnableRadius = distance * std::sqrt(0.5f);
     const Scene3DS scene = readSample();
-    float minY = 1e9f, maxY = -1e9f;
+    float minY = 1e9f, maxY = -1e9f, radius = 0;
+    float lowestOnScreen = 1e9f, highestOnScreen = -1e9f; // y over depth, -1 to 1 in view
     for (const Mesh3DS& mesh : scene.meshes) {
         for (std::uint32_t v = 0; v < mesh.vertexCount; ++v) {
-            const float x = mesh.positions[3 * v], y = mesh.positions[3 * v + 1];
-            const float distance = 400.0f - mesh.positions[3 * v + 2];
-            EXPECT_LT(std::fabs(x), distance) << mesh.objectName;
-            EXPECT_LT(std::fabs(y), distance) << mesh.objectName;
-            EXPECT_GT(distance, 10.0f);
-            EXPECT_LT(distance, 800.0f);
+            const float x = mesh.positions[3 * v], y = mesh.positions[3 * v + 1],
+                        z = mesh.positions[3 * v + 2];
+            radius = std::max(radius, std::sqrt(x * x + y * y + z * z));
             minY = std::min(minY, y);
             maxY = std::max(maxY, y);
+            lowestOnScreen = std::min(lowestOnScreen, y / (distance - z));
+            highestOnScreen = std::max(highestOnScreen, y / (distance - z));
         }
         const bool decal = mesh.objectName.rfind("MARK", 0) == 0 || mesh.objectName == "FINFLASH";
         if (decal)
@@ -144,9 +148,14 @@ TEST(SampleModel, FitsTheViewersFrameAndFacesOutward) {
         }
         EXPECT_GT(volume, 0.0) << mesh.objectName;
     }
-    EXPECT_GT(maxY - minY, 250.0f);
-    EXPECT_LT(maxY - minY, 350.0f);
+    EXPECT_LT(radius, turnableRadius - 15.0f) << "a turn would cut the jet";
+    EXPECT_GT(radius, turnableRadius - 60.0f) << "the jet leaves much of the frame empty";
+    EXPECT_GT(maxY - minY, 440.0f);
+    EXPECT_LT(maxY - minY, 480.0f);
     EXPECT_NEAR((maxY + minY) / 2, 0.0f, 20.0f);
+    const float heightInView = (highestOnScreen - lowestOnScreen) / 2;
+    EXPECT_GT(heightInView, 0.55f);
+    EXPECT_LT(heightInView, 0.70f);
 }
 
 object::Pointer<StaticModel> translateSample() {
@@ -209,7 +218,7 @@ std::vector<std::uint32_t> renderSample(bool compile) {
         EXPECT_TRUE(model->compile());
     }
     gl.glMatrixMode(GL_PROJECTION);
-    gl.glOrtho(-200, 200, -200, 200, -200, 200);
+    gl.glOrtho(-250, 250, -250, 250, -250, 250);
     gl.glMatrixMode(GL_MODELVIEW);
     gl.glEnable(GL_DEPTH_TEST);
     gl.glDepthFunc(GL_LESS);

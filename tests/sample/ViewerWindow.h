@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +35,31 @@ struct Frame {
             for (int x = 0; x < width; ++x)
                 count += lit(x, y);
         return count;
+    }
+    // Rows from the first to the last with a lit pixel; 0 when nothing is lit.
+    int litHeight() const {
+        int top = height, bottom = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (lit(x, y)) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return bottom < top ? 0 : bottom - top + 1;
+    }
+    // The mean luminance of the lit pixels, 0 to 255 (Rec. 601 weights); 0 when none is.
+    double litLuminance() const {
+        double sum = 0;
+        int count = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (lit(x, y)) {
+                    const std::uint32_t p = at(x, y);
+                    sum +=
+                        0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
+                    ++count;
+                }
+        return count ? sum / count : 0;
     }
     // The centre of the lit pixels.
     void centroid(double& cx, double& cy) const {

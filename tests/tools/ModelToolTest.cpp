@@ -218,7 +218,7 @@ TEST(ModelToolInfo, ReportsTheSampleJetWithItsTextures) {
                                  "indices 21324\n"
                                  "appearances 9\n"
                                  "textures 6\n"
-                                 "bounds -100.4 -167.2 -37.95 100.4 167.2 74.8\n";
+                                 "bounds -136.909 -228 -51.75 136.909 228 102\n";
     const Outcome loaded = run({"info", data.model()});
     EXPECT_EQ(loaded.code, 0);
     EXPECT_EQ(loaded.out, expected);
