@@ -6,11 +6,12 @@ GENERATOR  := -G Ninja
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build run test bench fuzz sanitize tsan ia32 format clean
+.PHONY: all deps configure build install run test bench fuzz sanitize tsan ia32 format clean
 
 # Suites that exercise threads; they also run under ThreadSanitizer.
-TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render
+TSAN_SUITES ?= tests_foundation tests_native tests_app tests_render tests_sample
 
 all: build
 
@@ -22,6 +23,11 @@ configure: deps
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# Headers, layer libraries, tools, the CMake package, pkg-config files and the sample
+# data under PREFIX (see cmake/OrvaneInstall.cmake).
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 run: build
 	@if [ -x $(BUILD)/orvane/sample/orvane-viewer ]; then \

@@ -1,11 +1,13 @@
 // Decoding speed of the BMP, PCX and TGA translators on 2048 x 2048 pictures read from
 // disk, against a plain fread of the same file followed by a naive per-row copy loop into
 // freshly allocated pixel memory (what any decoder must at least do). Figures are MB/s of
-// decoded pixels.
+// decoded pixels. BmpRle8Singles decodes, from memory, an RLE8 picture without runs as
+// encoders without absolute records write it: one record a pixel.
 
 #include "orvane/graphics/TranslatorBMP.h"
 #include "orvane/graphics/TranslatorPCX.h"
 #include "orvane/graphics/TranslatorTGA.h"
+#include "orvane/io/MemoryFile.h"
 #include "orvane/io/SystemFile.h"
 #include "tests/support/ImageFiles.h"
 #include "tests/support/TempDirectory.h"
@@ -79,6 +81,22 @@ Bytes rle8(int width, int height) {
     return out;
 }
 
+// RLE8 rows as encoders without absolute runs write a picture without runs (noise, dither):
+// one (1, value) record a pixel, an end of line after each row.
+Bytes rle8Singles(int width, int height) {
+    Bytes out;
+    std::uint32_t state = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525 + 1013904223;
+            test::append(out, {1, std::uint8_t(state >> 24)});
+        }
+        test::append(out, {0, 0});
+    }
+    test::append(out, {0, 1});
+    return out;
+}
+
 Bytes plainRows(int width, int height, int pixelBytes, bool bottomUp, bool pad) {
     Bytes out;
     for (int row = 0; row < height; ++row) {
@@ -118,6 +136,14 @@ public:
                                                               .palette = palette,
                                                               .pixelData = rle8(side, side)})),
                    1, true, 54 + 1024};
+        bmpRle8Singles = {directory.write("rle8-singles.bmp",
+                                          test::bmpFile({.width = side,
+                                                         .height = side,
+                                                         .bits = 8,
+                                                         .compression = 1,
+                                                         .palette = palette,
+                                                         .pixelData = rle8Singles(side, side)})),
+                          1, true, 54 + 1024};
         Bytes lines;
         for (int y = 0; y < side; ++y) {
             Bytes line;
@@ -139,7 +165,7 @@ public:
     }
 
     test::TempDirectory directory;
-    Fixture bmp24, bmpRle8, pcx, tga32;
+    Fixture bmp24, bmpRle8, bmpRle8Singles, pcx, tga32;
 };
 
 Files& files() {
@@ -204,6 +230,26 @@ void BmpRle8(benchmark::State& state) {
 void BmpRle8Baseline(benchmark::State& state) {
     baseline(state, files().bmpRle8);
 }
+// From a buffer in memory, as peer decoders are measured: the file's bytes are read once,
+// then every iteration decodes them through a MemoryFile.
+void BmpRle8Singles(benchmark::State& state) {
+    graphics::TranslatorBMP translator;
+    const Bytes bytes = [] {
+        auto* file =
+            io::SystemFile::open(files().bmpRle8Singles.path.c_str(), io::SystemFile::MODE_READ);
+        Bytes all(std::size_t(file->size()));
+        file->read(all.data(), int(all.size()));
+        file->release();
+        return all;
+    }();
+    for (auto _ : state) {
+        io::MemoryFile memory(bytes.data(), bytes.size());
+        graphics::Image* image = translator.translate(memory.getInputStream(), -1);
+        benchmark::DoNotOptimize(image->pixels());
+        image->release();
+    }
+    state.SetBytesProcessed(state.iterations() * imageBytes(files().bmpRle8Singles));
+}
 void Pcx8(benchmark::State& state) {
     graphics::TranslatorPCX translator;
     decode(state, translator, files().pcx);
@@ -223,6 +269,7 @@ BENCHMARK(Bmp24)->Unit(benchmark::kMillisecond);
 BENCHMARK(Bmp24Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BmpRle8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BmpRle8Baseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BmpRle8Singles)->Unit(benchmark::kMillisecond);
 BENCHMARK(Pcx8)->Unit(benchmark::kMillisecond);
 BENCHMARK(Pcx8Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(Tga32)->Unit(benchmark::kMillisecond);

@@ -4,11 +4,17 @@
 // lists of every mesh, which is the work of building short of the engine's buffer
 // objects. Figures are time per model and faces per second. The same from a file on disk,
 // and for the viewer's sample jet (data/f5e_05.3ds, run from the repository's root).
+//
+// Then the whole translate() without textures: into buffers of ordinary memory (no OpenGL
+// context), and into buffer objects in an offscreen context; and the compilation of the
+// translated model (Model::compile) in that context.
 
 #include "orvane/graphics3d/MeshLayout3DS.h"
+#include "orvane/graphics3d/OffscreenContext.h"
 #include "orvane/graphics3d/Translator3DS.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/SystemFile.h"
+#include "orvane/native/Display.h"
 #include "tests/support/ModelFiles.h"
 #include "tests/support/TempDirectory.h"
 
@@ -145,6 +151,87 @@ void BM_SampleJet(benchmark::State& state) {
     readFile(state, "data/f5e_05.3ds");
 }
 
+// The model of bytes, built without textures.
+object::Pointer<graphics3d::Model> translateModel(const test::Bytes& bytes) {
+    io::MemoryFile file(bytes.data(), bytes.size());
+    graphics3d::Translator3DS translator;
+    graphics3d::ModelBuilder3DS builder(nullptr);
+    return object::Pointer<graphics3d::Model>::adopt(
+        translator.translate(file.getInputStream(), -1, builder));
+}
+
+std::uint64_t facesOf(const test::Bytes& bytes) {
+    io::MemoryFile file(bytes.data(), bytes.size());
+    graphics3d::Translator3DS translator;
+    graphics3d::Scene3DS scene;
+    translator.read(file.getInputStream(), -1, scene);
+    std::uint64_t faces = 0;
+    for (const graphics3d::Mesh3DS& mesh : scene.meshes)
+        faces += mesh.faceCount;
+    return faces;
+}
+
+// The model to measure: generated with the benchmark's face count, or (0) the sample jet.
+test::Bytes modelBytes(benchmark::State& state) {
+    if (state.range(0) > 0)
+        return generatedModel(int(state.range(0)));
+    auto file = object::Pointer<io::SystemFile>::adopt(
+        io::SystemFile::open("data/f5e_05.3ds", io::SystemFile::MODE_READ));
+    test::Bytes bytes(std::size_t(file->getInputStream()->available()));
+    file->getInputStream()->read(bytes.data(), int(bytes.size()));
+    return bytes;
+}
+
+// An offscreen context current for the benchmark's run, or null after skipping it.
+object::Pointer<graphics3d::OffscreenContext> offscreenContext(benchmark::State& state) {
+    auto context = object::Pointer<graphics3d::OffscreenContext>::adopt(
+        graphics3d::OffscreenContext::create(16, 16));
+    if (!context)
+        state.SkipWithError(("no offscreen OpenGL: " + native::lastError()).c_str());
+    return context;
+}
+
+void translateEach(benchmark::State& state, const test::Bytes& bytes) {
+    for (auto _ : state) {
+        const object::Pointer<graphics3d::Model> model = translateModel(bytes);
+        benchmark::DoNotOptimize(model.get());
+    }
+    countFaces(state, facesOf(bytes), bytes.size());
+}
+
+void BM_Translate3DS(benchmark::State& state) {
+    if (state.range(0) == 0 && !std::filesystem::exists("data/f5e_05.3ds")) {
+        state.SkipWithError("run from the repository's root: data/f5e_05.3ds not found");
+        return;
+    }
+    translateEach(state, modelBytes(state));
+}
+
+void BM_TranslateInContext3DS(benchmark::State& state) {
+    const auto context = offscreenContext(state);
+    if (context)
+        translateEach(state, modelBytes(state));
+}
+
+// Model::compile alone: each model is translated with the clock stopped.
+void BM_Compile3DS(benchmark::State& state) {
+    const auto context = offscreenContext(state);
+    if (!context)
+        return;
+    const test::Bytes bytes = modelBytes(state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        object::Pointer<graphics3d::Model> model = translateModel(bytes);
+        state.ResumeTiming();
+        if (!model->compile())
+            state.SkipWithError("the model did not compile");
+        state.PauseTiming();
+        model = nullptr;
+        state.ResumeTiming();
+    }
+    countFaces(state, facesOf(bytes), bytes.size());
+}
+
 BENCHMARK(BM_Read3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndLayOut3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndLayOutFile3DS)
@@ -153,5 +240,20 @@ BENCHMARK(BM_ReadAndLayOutFile3DS)
     ->Arg(60000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SampleJet)->Unit(benchmark::kMillisecond);
+
+// 0 stands for the sample jet.
+BENCHMARK(BM_Translate3DS)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(60000)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateInContext3DS)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(60000)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -18,8 +18,19 @@ function(orvane_layer name)
         list(APPEND sources ${PROJECT_SOURCE_DIR}/orvane/${file})
     endforeach()
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    # Headers are included as "orvane/<folder>/<Class>.h": from the source tree while
+    # building, from <prefix>/include once installed (cmake/OrvaneInstall.cmake).
+    target_include_directories(${name} PUBLIC
+        $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    target_compile_features(${name} PUBLIC cxx_std_20)
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+    # orvane_render is exported as Orvane::render; the folders say which headers it owns.
+    string(REGEX REPLACE "^orvane_" "" export_name ${name})
+    set_target_properties(${name} PROPERTIES
+        EXPORT_NAME ${export_name}
+        ORVANE_FOLDERS "${ARG_FOLDERS}")
+    add_library(Orvane::${export_name} ALIAS ${name})
 endfunction()
 
 # orvane_test_suite(NAME FOLDERS dir... LINKS target... [LABELS label...])
@@ -27,7 +38,7 @@ endfunction()
 # One GoogleTest executable per layer from tests/<folder>/*.cpp; every test case becomes
 # its own CTest entry so that failures are reported by name and run in parallel.
 function(orvane_test_suite name)
-    cmake_parse_arguments(ARG "" "" "FOLDERS;LINKS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "FOLDERS;LINKS;LABELS" ${ARGN})
     set(sources "")
     foreach(folder IN LISTS ARG_FOLDERS)
         file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
@@ -35,8 +46,14 @@ function(orvane_test_suite name)
     endforeach()
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest_main GTest::gmock)
+    # Tests that share something outside the process (files opened exclusively, say) name
+    # it as a lock, and CTest then never runs two of them at once.
+    set(lock "")
+    if(ARG_RESOURCE_LOCK)
+        set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-        PROPERTIES LABELS "${name};${ARG_LABELS}" TIMEOUT 300)
+        PROPERTIES LABELS "${name};${ARG_LABELS}" TIMEOUT 300 ${lock})
 endfunction()

@@ -1,53 +1,70 @@
-// Fuzz target for the 3DS reader: recognise and read one input held in memory, then lay
-// out every mesh the way the model builder does. Malformed input may only end in
-// TranslatorFormatException; the layouts are checked to stay inside their buffers.
+// Fuzz target for the 3DS translator: recognise one input held in memory and build its
+// model the way translate() does, without textures (no file is opened) and without an
+// OpenGL context (the buffers are ordinary memory). Malformed input may only end in
+// TranslatorFormatException; every mesh built must draw inside its buffers.
 
-#include "orvane/graphics3d/MeshLayout3DS.h"
+#include "orvane/graphics3d/IndexMesh.h"
+#include "orvane/graphics3d/ModelBuilder3DS.h"
 #include "orvane/graphics3d/Translator3DS.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
-void layOut(const orvane::graphics3d::Mesh3DS& mesh) {
-    const orvane::graphics3d::MeshLayout3DS layout(mesh);
-    std::vector<std::uint8_t> vertices(std::size_t(layout.vertexCount()) * layout.vertexStride());
-    layout.writeVertices(vertices.data());
-    std::vector<std::uint16_t> indices(layout.indexCount());
-    layout.writeIndices(indices.data());
-    for (std::uint16_t index : indices)
-        if (index >= layout.vertexCount())
-            std::abort(); // an index the vertex buffer does not hold
-    std::uint32_t end = 0;
-    for (const auto& range : layout.ranges()) {
-        if (range.first != end)
-            std::abort();
-        end += range.count;
-    }
-    if (end != layout.indexCount())
+using namespace orvane::graphics3d;
+
+// The mesh's range lies in its index buffer and names only vertices its buffer holds.
+void checkMesh(const IndexMesh& mesh) {
+    const VertexBuffer* vertices = mesh.vertexBuffer(0);
+    const IndexBuffer* indices = mesh.getIndexBuffer();
+    if (!vertices || !indices || indices->elementSize() != 2 || mesh.getMode() != GL_TRIANGLES)
         std::abort();
+    if (mesh.getFirst() > mesh.getEnd() || mesh.getEnd() > indices->indexCount() ||
+        (mesh.getEnd() - mesh.getFirst()) % 3 != 0)
+        std::abort();
+    const auto* index = static_cast<const std::uint16_t*>(indices->data());
+    for (std::uint32_t i = mesh.getFirst(); i < mesh.getEnd(); ++i)
+        if (index[i] >= vertices->vertexCount())
+            std::abort();
+    // Normals are unit vectors or the defined fallback, never NaN.
+    const auto* bytes = static_cast<const std::uint8_t*>(vertices->data());
+    for (std::uint32_t v = 0; v < vertices->vertexCount(); ++v) {
+        const auto* normal = reinterpret_cast<const float*>(bytes + v * vertices->stride() + 12);
+        if (std::isnan(normal[0]) || std::isnan(normal[1]) || std::isnan(normal[2]))
+            std::abort();
+    }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orvane::io::MemoryFile file(data, size);
-    orvane::graphics3d::Translator3DS translator;
+    Translator3DS translator;
     translator.identify(&file);
     if (file.position() != 0)
         std::abort(); // identify must put the file back
-    orvane::graphics3d::Scene3DS scene;
+    ModelBuilder3DS builder(nullptr);
+    Model* model = nullptr;
     try {
-        translator.read(file.getInputStream(), -1, scene);
+        model = translator.translate(file.getInputStream(), -1, builder);
     } catch (const orvane::io::TranslatorFormatException&) {
         return 0;
     }
-    for (const auto& mesh : scene.meshes)
-        if (mesh.isBuildable())
-            layOut(mesh);
+    if (!model)
+        return 0;
+    auto* built = dynamic_cast<StaticModel*>(model);
+    if (!built)
+        std::abort();
+    for (std::uint32_t m = 0; m < built->meshCount(); ++m) {
+        const auto* mesh = dynamic_cast<const IndexMesh*>(built->mesh(m));
+        if (!mesh)
+            std::abort();
+        checkMesh(*mesh);
+    }
+    model->release();
     return 0;
 }

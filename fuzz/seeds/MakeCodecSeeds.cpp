@@ -74,8 +74,47 @@ void ddsSeeds() {
          ddsFile({.width = 4,
                   .height = 2,
                   .bitCount = 16,
+                  .masks = {0x7C00, 0x03E0, 0x1F, 0},
+                  .data = picture(16)}));
+    save("dds", "argb1555.dds",
+         ddsFile({.width = 4,
+                  .height = 2,
+                  .bitCount = 16,
                   .masks = {0x7C00, 0x03E0, 0x1F, 0x8000},
                   .data = picture(16)}));
+    save("dds", "argb4444-levels.dds",
+         ddsFile({.width = 4,
+                  .height = 4,
+                  .levels = 3,
+                  .bitCount = 16,
+                  .masks = {0x0F00, 0x00F0, 0x0F, 0xF000},
+                  .data = picture(2 * (16 + 4 + 1))}));
+    save("dds", "xrgb.dds",
+         ddsFile({.width = 2,
+                  .height = 2,
+                  .bitCount = 32,
+                  .masks = {0xFF0000, 0xFF00, 0xFF, 0},
+                  .data = picture(16)}));
+    save("dds", "xbgr.dds",
+         ddsFile({.width = 2,
+                  .height = 2,
+                  .bitCount = 32,
+                  .masks = {0xFF, 0xFF00, 0xFF0000, 0},
+                  .data = picture(16)}));
+    save("dds", "luminance.dds",
+         ddsFile({.width = 3,
+                  .height = 3,
+                  .bitCount = 8,
+                  .masks = {0xFF, 0, 0, 0},
+                  .data = picture(9),
+                  .pixelFlags = DDS_LUMINANCE}));
+    save("dds", "luminance-alpha.dds",
+         ddsFile({.width = 3,
+                  .height = 2,
+                  .bitCount = 16,
+                  .masks = {0xFF, 0, 0, 0xFF00},
+                  .data = picture(12),
+                  .pixelFlags = DDS_LUMINANCE | DDS_ALPHA_PIXELS}));
     save("dds", "dxt1-levels.dds",
          ddsFile({.width = 8, .height = 8, .levels = 4, .fourCC = "DXT1", .data = picture(8 * 7)}));
     save("dds", "dxt3.dds",
@@ -122,6 +161,25 @@ void gifSeeds() {
                       .height = 2,
                       .globalMap = colours(2),
                       .images = {{.width = 2, .height = 2, .rows = {{0, 1}, {1, 0}}}}})));
+    save("gif", "own-maps.gif",
+         gifFile({.width = 4,
+                  .height = 2,
+                  .globalMap = colours(4),
+                  .images = {{.width = 2, .height = 2, .rows = {{0, 1}, {2, 3}}},
+                             {.left = 2,
+                              .width = 2,
+                              .height = 2,
+                              .interlaced = true,
+                              .localMap = colours(8),
+                              .rows = {{7, 6}, {5, 4}}}}}));
+    {
+        const Bytes plain =
+            gifFile({.width = 2,
+                     .height = 2,
+                     .globalMap = colours(2),
+                     .images = {{.width = 2, .height = 2, .rows = {{0, 1}, {1, 0}}}}});
+        save("gif", "no-trailer.gif", Bytes(plain.begin(), plain.end() - 1));
+    }
     save("gif", "empty-image.gif",
          gifFile(
              {.width = 2,
@@ -144,6 +202,15 @@ void jpegSeeds() {
          jpegFile({.width = 8, .height = 8, .jfif = false, .samples = picture(192)}));
     save("jpg", "cmyk.jpg",
          jpegFile({.width = 8, .height = 8, .colourSpace = JCS_CMYK, .samples = picture(256)}));
+    save("jpg", "ycck.jpg",
+         jpegFile({.width = 16,
+                   .height = 8,
+                   .colourSpace = JCS_CMYK,
+                   .storedSpace = JCS_YCCK,
+                   .samples = picture(16 * 8 * 4)}));
+    save(
+        "jpg", "bare.jpg",
+        jpegFile({.width = 8, .height = 8, .jfif = false, .exif = false, .samples = picture(192)}));
 }
 
 void pngSeeds() {
@@ -186,6 +253,19 @@ void pngSeeds() {
                   .rows = rows(3, 12),
                   .background = png_color_16{0, 10, 20, 30, 0},
                   .gamma = 0.45455}));
+    save("png", "grey2.png",
+         pngFile({.width = 7,
+                  .height = 2,
+                  .bitDepth = 2,
+                  .colourType = PNG_COLOR_TYPE_GRAY,
+                  .rows = rows(2, 2)}));
+    save("png", "palette8-gamma.png",
+         pngFile({.width = 4,
+                  .height = 2,
+                  .colourType = PNG_COLOR_TYPE_PALETTE,
+                  .rows = {{0, 1, 2, 3}, {3, 2, 1, 0}},
+                  .palette = colours(4),
+                  .gamma = 1.0}));
     save("png", "adam7.png",
          pngFile({.width = 9,
                   .height = 9,

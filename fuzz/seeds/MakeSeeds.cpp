@@ -110,6 +110,28 @@ void bmpSeeds() {
                   .compression = 2,
                   .palette = colours(16),
                   .pixelData = {4, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 1, 7, 0xAB, 0, 1}}));
+    save("bmp", "fields-565.bmp",
+         bmpFile({.width = 3,
+                  .height = 2,
+                  .bits = 16,
+                  .compression = 3,
+                  .pixelData = bmpRows(rows(2, 6)),
+                  .masks = {0xF800, 0x07E0, 0x001F}}));
+    save("bmp", "fields-v5-alpha.bmp",
+         bmpFile({.width = 2,
+                  .height = 2,
+                  .bits = 32,
+                  .compression = 3,
+                  .infoSize = 124,
+                  .pixelData = bmpRows(rows(2, 8)),
+                  .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}}));
+    save("bmp", "alpha-fields-4444.bmp",
+         bmpFile({.width = 3,
+                  .height = 2,
+                  .bits = 16,
+                  .compression = 6,
+                  .pixelData = bmpRows(rows(2, 6)),
+                  .masks = {0x0F00, 0x00F0, 0x000F, 0xF000}}));
 }
 
 void pcxSeeds() {
@@ -143,6 +165,42 @@ void pcxSeeds() {
                   .encoded = pcxEncode({0x12, 0x30, 0x45, 0x60})}));
     save("pcx", "long-run.pcx",
          pcxFile({.width = 2, .height = 5, .encoded = {0xC7, 9, 1, 2, 3}, .palette = colours(4)}));
+}
+
+void tgaOtherTypeSeeds() {
+    const Bytes levels = picture(12, 9);
+    save("tga", "grey.tga",
+         tgaFile({.imageType = 3, .width = 4, .height = 3, .depth = 8, .pixelData = levels}));
+    save("tga", "grey-rle.tga",
+         tgaFile({.imageType = 11,
+                  .width = 4,
+                  .height = 3,
+                  .depth = 8,
+                  .descriptor = 0x30,
+                  .pixelData = tgaEncode(levels, 1)}));
+    save("tga", "grey-alpha.tga",
+         tgaFile(
+             {.imageType = 3, .width = 3, .height = 2, .depth = 16, .pixelData = picture(12, 7)}));
+    Bytes map24;
+    for (int i = 0; i < 4; ++i)
+        append(map24, {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(3 * i)});
+    save("tga", "mapped-rle.tga",
+         tgaFile({.imageType = 9,
+                  .colourMapType = 1,
+                  .colourMapLength = 4,
+                  .colourMapEntryBits = 24,
+                  .colourMap = map24,
+                  .width = 3,
+                  .height = 3,
+                  .depth = 8,
+                  .descriptor = 0x10,
+                  .pixelData = tgaEncode({0, 0, 0, 1, 2, 3, 3, 3, 1}, 1)}));
+    save("tga", "right-to-left.tga",
+         tgaFile({.width = 3,
+                  .height = 2,
+                  .depth = 24,
+                  .descriptor = 0x10,
+                  .pixelData = picture(18, 11)}));
 }
 
 void tgaSeeds() {
@@ -214,5 +272,6 @@ int main(int argc, char** argv) {
     bmpSeeds();
     pcxSeeds();
     tgaSeeds();
+    tgaOtherTypeSeeds();
     return 0;
 }

@@ -66,6 +66,11 @@ public:
     // Height x rowBytes: the size of the pixel memory (0 when there can be none).
     std::int64_t pixelBytes() const noexcept;
 
+    // Whether the file the image was decoded from ended before all of its pixels: the
+    // missing ones are left as fresh pixel memory has them. Set by the translators.
+    bool isTruncated() const noexcept { return truncated; }
+    void setTruncated(bool value) noexcept { truncated = value; }
+
     ColourPalette* palette() const noexcept { return colours.get(); }
     Image* nextLevel() const noexcept { return next.get(); }
     // Holds a reference to level (or none) and lets go of the previous one.
@@ -82,6 +87,7 @@ private:
     std::uint32_t format = 0;
     unsigned char* memory = nullptr;
     bool locked = false;
+    bool truncated = false;
 
     void* makePixels(bool cleared);
 };

@@ -3,7 +3,10 @@
 #include "orvane/io/TranslatorException.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -22,6 +25,15 @@ ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t
     if (!image || !(memory == PixelMemory::CLEARED ? image->pixels() : image->pixelsToOverwrite()))
         throw io::TranslatorMemoryException();
     return image;
+}
+
+void refuse(const char* format, ...) {
+    char text[160];
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    object::raiseWithDetail(io::TranslatorFormatException(), text);
 }
 
 DataBlock readBlock(io::InputStream* stream, std::int64_t count) {
@@ -77,7 +89,23 @@ std::uint32_t directColourFormat(int bitsPerPixel) {
     case 32:
         return PixelFormat::BGRA32;
     default:
-        throw io::TranslatorFormatException();
+        return 0;
+    }
+}
+
+ChannelMask::ChannelMask(std::uint32_t mask) noexcept {
+    if (mask == 0)
+        return;
+    shift = std::countr_zero(mask);
+    const int width = std::popcount(mask >> shift);
+    const int kept = std::min(width, 8);
+    shift += width - kept;
+    limit = (1u << kept) - 1;
+    for (unsigned v = 0; v <= limit; ++v) {
+        unsigned value = 0;
+        for (int at = 8 - kept; at > -kept; at -= kept)
+            value |= at >= 0 ? v << at : v >> -at;
+        widened[v] = std::uint8_t(value);
     }
 }
 

@@ -36,6 +36,11 @@ enum class PixelMemory { CLEARED, UNCLEARED };
 ImageHolder allocateImage(std::uint32_t format, std::int64_t width, std::int64_t height,
                           PixelMemory memory = PixelMemory::CLEARED);
 
+// Throws TranslatorFormatException carrying, as its detail, the printf-style text: what a
+// person needs to know about the refusal ("BMP: unsupported compression 4"). The
+// exception's message stays the class name.
+[[noreturn]] void refuse(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Bytes read from a stream: up to what was asked for, fewer when the stream ended.
 struct DataBlock {
     std::unique_ptr<std::uint8_t[]> bytes;
@@ -72,9 +77,27 @@ inline std::uint32_t readLittle32(const std::uint8_t* p) noexcept {
 // proportion to its data rather than to the size it claims.
 bool readPackedRows(io::InputStream* stream, Image& image, std::int64_t available, bool bottomUp);
 
-// The format of stored pixels of 15, 16, 24 or 32 bits; other depths are a
-// TranslatorFormatException.
+// The format of stored pixels of 15, 16, 24 or 32 bits; 0 for other depths.
 std::uint32_t directColourFormat(int bitsPerPixel);
+
+// One channel of a pixel given by a bit mask (as BMP bit fields and DDS pixel formats
+// give them), brought to 8 bits: narrower channels by repeating their bits (so 5 bits of
+// 31 give 255, as graphics hardware widens them), wider ones keep their top 8 bits. An
+// empty mask reads as 0.
+class ChannelMask {
+public:
+    explicit ChannelMask(std::uint32_t mask) noexcept;
+
+    std::uint8_t operator()(std::uint32_t pixel) const noexcept {
+        return widened[(pixel >> shift) & limit];
+    }
+    bool present() const noexcept { return limit != 0; }
+
+private:
+    int shift = 0;
+    std::uint32_t limit = 0;
+    std::uint8_t widened[256] = {};
+};
 
 // Copies count 16-bit pixels, clearing bit 15 (see the 16-bit channel order in
 // PixelFormat.h).

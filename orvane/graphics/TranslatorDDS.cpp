@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 namespace orvane::graphics {
@@ -25,44 +27,117 @@ constexpr std::uint32_t fourCC(char a, char b, char c, char d) {
            std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
 }
 
+// Pixel-format flags.
+constexpr std::uint32_t ALPHA_PIXELS = 0x1;
+constexpr std::uint32_t FOUR_CC = 0x4;
+constexpr std::uint32_t LUMINANCE = 0x20000;
+
+// How stored pixels become the image's.
+enum class Conversion {
+    COPY,         // stored as the image keeps them
+    SWAP,         // red and blue change places (8-bit channels)
+    OPAQUE,       // 32-bit pixels whose fourth byte is unused: alpha set to 255
+    SWAP_OPAQUE,  // both of the above
+    CLEAR_BIT_15, // 5 bits a channel: the engine's 16-bit order, bit 15 cleared
+    FROM_565,     // red 5, green 6, blue 5 to the engine's 16-bit order
+    WIDEN,        // any other 16-bit masks: each channel widened to 8 bits
+};
+
 struct Header {
     std::int32_t width;
     std::int32_t height;
     int levels;
-    std::uint32_t format;
-    std::uint32_t redMask;
-    std::uint32_t greenMask;
-    std::uint32_t blueMask;
+    std::uint32_t format; // of the images made
+    int storedBytes;      // a stored pixel's size; 0 for compressed levels
+    Conversion conversion;
+    std::uint32_t masks[4]; // red, green, blue, alpha (alpha 0 when unused)
 };
 
-std::uint32_t formatFor(std::uint32_t code, std::uint32_t bitCount) {
-    switch (code) {
-    case fourCC('D', 'X', 'T', '1'):
-        return PixelFormat::DXT1;
-    case fourCC('D', 'X', 'T', '3'):
-        return PixelFormat::DXT3;
-    case fourCC('D', 'X', 'T', '5'):
-        return PixelFormat::DXT5;
+std::string fourCCText(std::uint32_t code) {
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const char c = char(code >> (8 * i));
+        text += c >= 32 && c < 127 ? c : '?';
     }
-    if (bitCount != 16 && bitCount != 24 && bitCount != 32) // no 15-bit surfaces
-        throw io::TranslatorFormatException();
-    return directColourFormat(int(bitCount));
+    return text;
+}
+
+bool masksAre(const std::uint32_t* m, std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return m[0] == r && m[1] == g && m[2] == b;
+}
+
+// Chooses the image format and the conversion from the bit count, all four masks and the
+// flags; layouts other than the common ones are refused.
+void chooseLayout(Header& header, std::uint32_t flags, std::uint32_t bitCount) {
+    const std::uint32_t* m = header.masks;
+    const bool alpha = m[3] != 0;
+    header.storedBytes = int(bitCount / 8);
+    auto choose = [&](std::uint32_t format, Conversion conversion) {
+        header.format = format;
+        header.conversion = conversion;
+    };
+    if (flags & LUMINANCE) {
+        if (bitCount == 8 && m[0] == 0xFF && !alpha)
+            return choose(PixelFormat::GREY8, Conversion::COPY);
+        if (bitCount == 16 && m[0] == 0xFF && m[3] == 0xFF00)
+            return choose(PixelFormat::GREY_ALPHA16, Conversion::COPY);
+    } else if (bitCount == 32 && masksAre(m, 0xFF0000, 0xFF00, 0xFF) &&
+               (!alpha || m[3] == 0xFF000000)) {
+        return choose(PixelFormat::BGRA32, alpha ? Conversion::COPY : Conversion::OPAQUE);
+    } else if (bitCount == 32 && masksAre(m, 0xFF, 0xFF00, 0xFF0000) &&
+               (!alpha || m[3] == 0xFF000000)) {
+        return choose(PixelFormat::BGRA32, alpha ? Conversion::SWAP : Conversion::SWAP_OPAQUE);
+    } else if (bitCount == 24 && masksAre(m, 0xFF0000, 0xFF00, 0xFF) && !alpha) {
+        return choose(PixelFormat::BGR24, Conversion::COPY);
+    } else if (bitCount == 24 && masksAre(m, 0xFF, 0xFF00, 0xFF0000) && !alpha) {
+        return choose(PixelFormat::BGR24, Conversion::SWAP);
+    } else if (bitCount == 16 && masksAre(m, 0xF800, 0x07E0, 0x001F) && !alpha) {
+        return choose(PixelFormat::RGB16, Conversion::FROM_565);
+    } else if (bitCount == 16 && masksAre(m, 0x7C00, 0x03E0, 0x001F) && !alpha) {
+        return choose(PixelFormat::RGB16, Conversion::CLEAR_BIT_15);
+    } else if (bitCount == 16 && m[0] && m[1] && m[2] && ((m[0] | m[1] | m[2] | m[3]) >> 16) == 0) {
+        return choose(PixelFormat::BGRA32, Conversion::WIDEN);
+    }
+    refuse("DDS: unsupported pixel format of %u bits (masks %08X %08X %08X %08X%s)",
+           unsigned(bitCount), unsigned(m[0]), unsigned(m[1]), unsigned(m[2]), unsigned(m[3]),
+           flags & LUMINANCE ? ", luminance" : "");
 }
 
 Header readHeader(io::InputStream* stream) {
     std::uint8_t bytes[headerBytes];
-    if (!readExactly(stream, bytes, headerBytes) || readLittle32(bytes) != magic)
-        throw io::TranslatorFormatException();
+    if (!readExactly(stream, bytes, headerBytes))
+        refuse("DDS: file shorter than its header");
+    if (readLittle32(bytes) != magic)
+        refuse("DDS: not a DDS file");
     const auto levels = std::int32_t(readLittle32(bytes + 28));
-    return Header{
+    const std::uint32_t flags = readLittle32(bytes + 80);
+    const std::uint32_t code = readLittle32(bytes + 84);
+    const std::uint32_t bitCount = readLittle32(bytes + 88);
+    Header header{
         .width = std::int32_t(readLittle32(bytes + 16)),
         .height = std::int32_t(readLittle32(bytes + 12)),
         .levels = std::clamp(levels, 1, maximumLevels),
-        .format = formatFor(readLittle32(bytes + 84), readLittle32(bytes + 88)),
-        .redMask = readLittle32(bytes + 92),
-        .greenMask = readLittle32(bytes + 96),
-        .blueMask = readLittle32(bytes + 100),
+        .format = 0,
+        .storedBytes = 0,
+        .conversion = Conversion::COPY,
+        .masks = {readLittle32(bytes + 92), readLittle32(bytes + 96), readLittle32(bytes + 100),
+                  flags & ALPHA_PIXELS ? readLittle32(bytes + 104) : 0},
     };
+    switch (code) {
+    case fourCC('D', 'X', 'T', '1'):
+        header.format = PixelFormat::DXT1;
+        return header;
+    case fourCC('D', 'X', 'T', '3'):
+        header.format = PixelFormat::DXT3;
+        return header;
+    case fourCC('D', 'X', 'T', '5'):
+        header.format = PixelFormat::DXT5;
+        return header;
+    }
+    if ((flags & FOUR_CC) && code != 0)
+        refuse("DDS: unsupported compression '%s'", fourCCText(code).c_str());
+    chooseLayout(header, flags, bitCount);
+    return header;
 }
 
 // A new level with its (zeroed) memory made; the sizes are checked against the cap.
@@ -79,10 +154,11 @@ ImageHolder allocateLevel(std::uint32_t format, std::int32_t width, std::int32_t
     return level;
 }
 
-std::int64_t levelBytes(Image& level) {
+// Bytes the file stores for a level.
+std::int64_t storedBytes(Image& level, const Header& header) {
     if (auto* compressed = dynamic_cast<CompressedImage*>(&level))
         return compressed->dataBytes();
-    return level.pixelBytes();
+    return std::int64_t(level.getWidth()) * level.getHeight() * header.storedBytes;
 }
 
 // Reads up to count bytes into out; answers how many came.
@@ -98,28 +174,75 @@ std::int64_t readUpTo(io::InputStream* stream, std::uint8_t* out, std::int64_t c
     return done;
 }
 
-// Brings stored 16-bit and 32-bit pixels into the engine's channel order (PixelFormat.h).
-void convertPixels(std::uint8_t* pixels, std::int64_t bytes, const Header& header) {
-    const auto count = std::size_t(bytes / std::max(bytesPerPixel(header.format), 1));
-    if (header.format == PixelFormat::RGB16) {
-        if (header.greenMask != 0x07E0) {
-            copyRgb15(pixels, pixels, count);
+// Brings count stored pixels (in) into the image's format (out). in and out may be the
+// same memory for every conversion but WIDEN, which makes larger pixels.
+void convertPixels(std::uint8_t* out, const std::uint8_t* in, std::size_t count,
+                   const Header& header) {
+    switch (header.conversion) {
+    case Conversion::COPY:
+        if (out != in)
+            std::memcpy(out, in, count * std::size_t(header.storedBytes));
+        return;
+    case Conversion::SWAP:
+    case Conversion::SWAP_OPAQUE: {
+        const std::size_t step = std::size_t(header.storedBytes);
+        for (std::size_t i = 0; i < count; ++i)
+            std::swap(out[i * step], out[i * step + 2]);
+        if (header.conversion == Conversion::SWAP)
             return;
-        }
+        [[fallthrough]];
+    }
+    case Conversion::OPAQUE:
+        for (std::size_t i = 0; i < count; ++i)
+            out[4 * i + 3] = 0xFF;
+        return;
+    case Conversion::CLEAR_BIT_15:
+        copyRgb15(out, in, count);
+        return;
+    case Conversion::FROM_565:
         // Red 5, green 6, blue 5: green loses its lowest bit and red moves down one.
         for (std::size_t i = 0; i < count; ++i) {
-            const unsigned p = readLittle16(pixels + 2 * i);
+            const unsigned p = readLittle16(in + 2 * i);
             const unsigned rgb15 = ((p >> 1) & 0x7FE0) | (p & 0x1F);
-            pixels[2 * i] = std::uint8_t(rgb15);
-            pixels[2 * i + 1] = std::uint8_t(rgb15 >> 8);
+            out[2 * i] = std::uint8_t(rgb15);
+            out[2 * i + 1] = std::uint8_t(rgb15 >> 8);
+        }
+        return;
+    case Conversion::WIDEN: {
+        const ChannelMask red(header.masks[0]), green(header.masks[1]), blue(header.masks[2]),
+            alpha(header.masks[3]);
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned p = readLittle16(in + 2 * i);
+            out[4 * i] = blue(p);
+            out[4 * i + 1] = green(p);
+            out[4 * i + 2] = red(p);
+            out[4 * i + 3] = alpha.present() ? alpha(p) : 0xFF;
         }
         return;
     }
-    const bool redFirst = header.redMask == 0xFF && header.blueMask == 0xFF0000;
-    const int step = bytesPerPixel(header.format);
-    if (redFirst && (header.format == PixelFormat::BGR24 || header.format == PixelFormat::BGRA32))
-        for (std::size_t i = 0; i < count; ++i)
-            std::swap(pixels[i * std::size_t(step)], pixels[i * std::size_t(step) + 2]);
+    }
+}
+
+// Reads one level's stored bytes into it, converted; answers how many bytes came.
+std::int64_t readLevel(io::InputStream* stream, Image& level, const Header& header,
+                       std::int64_t remaining) {
+    auto* pixels = static_cast<std::uint8_t*>(level.lock());
+    const std::int64_t wanted = storedBytes(level, header);
+    const std::int64_t allowed = std::clamp<std::int64_t>(remaining, 0, wanted);
+    std::int64_t got = 0;
+    if (CompressedImage::isCompressed(header.format)) {
+        got = readUpTo(stream, pixels, allowed);
+    } else if (header.conversion != Conversion::WIDEN) {
+        got = readUpTo(stream, pixels, allowed);
+        convertPixels(pixels, pixels, std::size_t(got / header.storedBytes), header);
+    } else {
+        const DataBlock stored = readBlock(stream, allowed);
+        got = std::int64_t(stored.size);
+        convertPixels(pixels, stored.begin(), stored.size / std::size_t(header.storedBytes),
+                      header);
+    }
+    level.unlock();
+    return got;
 }
 
 } // namespace
@@ -132,14 +255,15 @@ Image* TranslatorDDS::translate(io::InputStream* stream, int length) {
     Image* last = nullptr;
     std::int32_t width = header.width;
     std::int32_t height = header.height;
+    bool truncated = false;
     for (int i = 0; i < header.levels; ++i) {
         ImageHolder level = allocateLevel(header.format, width, height);
-        auto* pixels = static_cast<std::uint8_t*>(level->lock());
-        const std::int64_t bytes = levelBytes(*level);
-        remaining -= readUpTo(stream, pixels, std::clamp<std::int64_t>(remaining, 0, bytes));
-        if (!CompressedImage::isCompressed(header.format))
-            convertPixels(pixels, bytes, header);
-        level->unlock();
+        const std::int64_t wanted = storedBytes(*level, header);
+        if (i == 0 && wanted > 0 && remaining <= 0)
+            refuse("DDS: no pixel data");
+        const std::int64_t got = readLevel(stream, *level, header, remaining);
+        remaining -= got;
+        truncated |= got < wanted;
 
         Image* made = level.get();
         if (last)
@@ -152,6 +276,7 @@ Image* TranslatorDDS::translate(io::InputStream* stream, int length) {
         if (width >= 2)
             width /= 2;
     }
+    first->setTruncated(truncated);
     return first.release();
 }
 

@@ -5,18 +5,24 @@
 
 namespace orvane::graphics {
 
-// GIF pictures, read with giflib. The result is the logical screen as one 8-bit indexed
-// image (PixelFormat::INDEX8): filled with the screen's background index, then every
-// image of the file drawn into it in file order, interlaced ones row by row in the order
-// of their four passes. Extensions (transparency, animation timing, comments) are read
-// past and ignored. The palette is the last image's local colour map, or the screen's
-// global one when that image has none (entries (red, green, blue, 0), the rest of the 256
-// zero); a file with neither map gives an image without a palette.
+// GIF pictures, read with giflib. The result is the logical screen: filled with the
+// screen's background index, then every image of the file drawn into it in file order,
+// interlaced ones row by row in the order of their four passes. Extensions (transparency,
+// animation timing, comments) are read past and ignored.
 //
-// An image that reaches outside the screen, or any error giflib reports (a truncated
-// file among them), raises TranslatorFormatException; a screen larger than the allocation
-// cap raises TranslatorMemoryException. Errors of the stream pass through unchanged. The
-// translator keeps no state between calls.
+// While every image is drawn with one colour map (its local map, else the screen's), the
+// result is one 8-bit indexed image (PixelFormat::INDEX8) whose palette is the last
+// image's local map, or the screen's global one when that image has none (entries (red,
+// green, blue, 0), the rest of the 256 zero); a file with neither map gives an image
+// without a palette. Once an image's map differs (many-colour stills, animations), the
+// picture so far is turned into opaque RGBA32 through the map it was drawn with, and
+// every later image paints its pixels in its own map's colours. A file whose trailer is
+// missing after complete image data decodes.
+//
+// An image that reaches outside the screen, or any error giflib reports (a file cut inside
+// its image data among them), raises TranslatorFormatException with giflib's words; a screen larger
+// than the allocation cap raises TranslatorMemoryException. Errors of the stream pass through
+// unchanged. The translator keeps no state between calls.
 class TranslatorGIF : public io::Translator<Image> {
 public:
     // The length is not used: the file's own structure says where it ends.

@@ -34,6 +34,8 @@ struct Session {
     std::jmp_buf jump{};
     io::InputStream* stream = nullptr;
     bool startOfFile = false;
+    bool cutShort = false;              // the data ended before the picture did
+    char message[JMSG_LENGTH_MAX] = {}; // libjpeg's words for the error that stopped it
     std::exception_ptr failure; // what the stream threw, raised once libjpeg is out of the way
     JOCTET buffer[inputBufferBytes];
 };
@@ -47,6 +49,7 @@ Session& sessionOf(j_decompress_ptr cinfo) {
 
 void errorExit(j_common_ptr cinfo) {
     (*cinfo->err->output_message)(cinfo);
+    (*cinfo->err->format_message)(cinfo, sessionOf(cinfo).message);
     std::longjmp(sessionOf(cinfo).jump, 1);
 }
 
@@ -72,6 +75,7 @@ boolean fillInputBuffer(j_decompress_ptr cinfo) {
             ERREXIT(cinfo, JERR_INPUT_EMPTY);
         // A truncated file: a fake end-of-image marker lets libjpeg finish what it has.
         WARNMS(cinfo, JWRN_JPEG_EOF);
+        session.cutShort = true;
         session.buffer[0] = 0xFF;
         session.buffer[1] = JPEG_EOI;
         got = 2;
@@ -101,6 +105,8 @@ void termSource(j_decompress_ptr) {}
 void watchScans(j_common_ptr cinfo) {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (decompress->input_scan_number > maximumScans) {
+        std::snprintf(sessionOf(cinfo).message, JMSG_LENGTH_MAX, "more than %d scans",
+                      maximumScans);
         std::longjmp(sessionOf(cinfo).jump, 1);
     }
 }
@@ -122,9 +128,40 @@ bool guarded(Session& session, const Step& step) {
     if (session.failure)
         std::rethrow_exception(session.failure);
     const int code = session.errors.msg_code;
+    char detail[JMSG_LENGTH_MAX + 8];
+    std::snprintf(detail, sizeof detail, "JPEG: %s", session.message);
     if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE)
-        throw io::TranslatorMemoryException();
-    throw io::TranslatorFormatException();
+        object::raiseWithDetail(io::TranslatorMemoryException(), detail);
+    object::raiseWithDetail(io::TranslatorFormatException(), detail);
+}
+
+// Ink to light: CMYK samples as Adobe writes them (inverted, so that 255 is no ink) or as
+// plain ink amounts, to red, green, blue.
+void cmykToRgb(std::uint8_t* out, const JSAMPLE* in, std::size_t count, bool inverted) {
+    for (std::size_t i = 0; i < count; ++i, in += 4, out += 3) {
+        const unsigned k = inverted ? in[3] : 255u - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const unsigned light = inverted ? in[c] : 255u - in[c];
+            out[c] = std::uint8_t((light * k + 127) / 255);
+        }
+    }
+}
+
+// Reads the rows of a CMYK (or YCCK, which libjpeg turns into CMYK) picture one at a time
+// through a row buffer, turning each into red, green, blue. Answers false when libjpeg
+// stalled.
+bool readInkRows(Session& session, Image& image, JSAMPLE* buffer) {
+    jpeg_decompress_struct& cinfo = session.cinfo;
+    auto* pixels = static_cast<std::uint8_t*>(image.pixels());
+    JSAMPROW row[1] = {buffer};
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION y = cinfo.output_scanline;
+        if (jpeg_read_scanlines(&cinfo, row, 1) == 0)
+            return false;
+        cmykToRgb(pixels + std::size_t(y) * std::size_t(image.getRowBytes()), buffer,
+                  cinfo.output_width, cinfo.saw_Adobe_marker);
+    }
+    return true;
 }
 
 // Owns a Session with its libjpeg decompressor made, and destroys both.
@@ -172,9 +209,11 @@ Image* TranslatorJPG::translate(io::InputStream* stream, int) {
     Session& session = *decompressor;
     jpeg_decompress_struct& cinfo = session.cinfo;
 
+    bool ink = false;
     if (!guarded(session, [&] {
             jpeg_read_header(&cinfo, TRUE);
-            cinfo.out_color_space = JCS_RGB;
+            ink = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+            cinfo.out_color_space = ink ? JCS_CMYK : JCS_RGB;
             jpeg_calc_output_dimensions(&cinfo);
         }))
         fail(session);
@@ -182,23 +221,27 @@ Image* TranslatorJPG::translate(io::InputStream* stream, int) {
     const std::int64_t width = cinfo.output_width;
     const std::int64_t height = cinfo.output_height;
     if (width * height * 3 > MAXIMUM_IMAGE_BYTES)
-        throw io::TranslatorMemoryException();
+        object::raiseWithDetail(io::TranslatorMemoryException(), "JPEG: picture too large");
     if (!guarded(session, [&] { jpeg_start_decompress(&cinfo); }))
         fail(session);
-    if (cinfo.output_components != 3)
-        throw io::TranslatorFormatException();
+    if (cinfo.output_components != (ink ? 4 : 3))
+        refuse("JPEG: %d colour components", cinfo.output_components);
 
     // libjpeg writes every row (a truncated file's missing ones too) or fails.
     ImageHolder image = allocateImage(PixelFormat::RGB24, width, height, PixelMemory::UNCLEARED);
     auto* pixels = static_cast<JSAMPLE*>(image->lock());
     std::unique_ptr<JSAMPROW[]> rows(new (std::nothrow) JSAMPROW[std::size_t(height) + 1]);
-    if (!rows)
+    std::unique_ptr<JSAMPLE[]> inkRow(ink ? new (std::nothrow) JSAMPLE[std::size_t(width) * 4]
+                                          : nullptr);
+    if (!rows || (ink && !inkRow))
         throw io::TranslatorMemoryException();
     for (std::int64_t row = 0; row < height; ++row)
         rows[std::size_t(row)] = pixels + row * image->getRowBytes();
 
     bool stalled = false;
     if (!guarded(session, [&] {
+            if (ink)
+                stalled = !readInkRows(session, *image, inkRow.get());
             while (cinfo.output_scanline < cinfo.output_height && !stalled)
                 stalled = jpeg_read_scanlines(&cinfo, rows.get() + cinfo.output_scanline,
                                               cinfo.output_height - cinfo.output_scanline) == 0;
@@ -207,8 +250,9 @@ Image* TranslatorJPG::translate(io::InputStream* stream, int) {
         }))
         fail(session);
     if (stalled)
-        throw io::TranslatorFormatException();
+        refuse("JPEG: the decoder stalled");
     image->unlock();
+    image->setTruncated(session.cutShort);
     return image.release();
 }
 
@@ -217,8 +261,8 @@ int TranslatorJPG::write(const Image*, io::OutputStream*) {
 }
 
 bool TranslatorJPG::identify(io::File* file) {
-    std::uint8_t tag[4];
-    return probe(file, tag, 4, 6) && readLittle32(tag) == 0x4649464A;
+    std::uint8_t start[3];
+    return probe(file, start, 3) && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
 }
 
 types::String TranslatorJPG::getClassName() const {

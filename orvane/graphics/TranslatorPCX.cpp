@@ -35,16 +35,16 @@ Layout layoutOf(int bitsPerPixel, int planes) {
         return Layout::PackedIndices;
     if (bitsPerPixel == 1 && planes >= 2 && planes <= 4)
         return Layout::PlanarIndices;
-    throw io::TranslatorFormatException();
+    refuse("PCX: unsupported layout of %d bits in %d planes", bitsPerPixel, planes);
 }
 
 Header parseHeader(const std::uint8_t* bytes) {
     if (bytes[0] != 10)
-        throw io::TranslatorFormatException();
+        refuse("PCX: not a PCX file");
     const int spanX = int(readLittle16(bytes + 8)) - int(readLittle16(bytes + 4));
     const int spanY = int(readLittle16(bytes + 10)) - int(readLittle16(bytes + 6));
     if (spanX < -1 || spanX > 16383 || spanY < -1 || spanY > 16383)
-        throw io::TranslatorFormatException();
+        refuse("PCX: window of %d x %d pixels out of range", spanX + 1, spanY + 1);
     Header header;
     header.width = spanX + 1;
     header.height = spanY + 1;
@@ -71,6 +71,7 @@ public:
     const std::uint8_t* next() {
         if (exhausted() || line.empty())
             return nullptr;
+        cutShort = false;
         std::uint8_t* out = line.data();
         const std::size_t size = line.size();
         std::size_t filled = std::min<std::size_t>(pending, size);
@@ -99,12 +100,17 @@ public:
             pendingValue = value;
         }
         std::memset(out + filled, 0, size - filled);
+        cutShort = filled < size;
         return out;
     }
+
+    // Whether the last line given was cut short by the end of the data.
+    bool wasShort() const { return cutShort; }
 
 private:
     bool exhausted() const { return pending == 0 && at >= data.size; }
 
+    bool cutShort = false;
     const DataBlock& data;
     std::vector<std::uint8_t> line;
     std::size_t at = 0;
@@ -169,14 +175,16 @@ Image* TranslatorPCX::translate(io::InputStream* stream, int length) {
     const std::int64_t total = resolveLength(stream, length);
     std::uint8_t headerBytesRead[headerBytes];
     if (!readExactly(stream, headerBytesRead, headerBytes))
-        throw io::TranslatorFormatException();
+        refuse("PCX: file shorter than its header");
     const Header header = parseHeader(headerBytesRead);
     const bool trailingPalette = header.layout == Layout::Indexed8;
     // The 256-colour palette is the file's last 768 bytes; a file too short to hold it
     // cannot be read.
     const std::int64_t encodedBytes = total - headerBytes - (trailingPalette ? paletteBytes : 0);
     if (encodedBytes < 0)
-        throw io::TranslatorMemoryException();
+        refuse("PCX: file shorter than its header and 256-colour palette");
+    if (encodedBytes == 0 && header.width > 0 && header.height > 0)
+        refuse("PCX: no pixel data");
 
     ImageHolder image =
         allocateImage(header.layout == Layout::Rgb24 ? PixelFormat::RGB24 : PixelFormat::INDEX8,
@@ -197,12 +205,16 @@ Image* TranslatorPCX::translate(io::InputStream* stream, int length) {
 
     auto* pixels = static_cast<std::uint8_t*>(image->lock());
     LineDecoder lines(encoded, std::size_t(header.bytesPerLine * header.planes));
-    for (std::int64_t row = 0; row < header.height; ++row) {
+    std::int64_t row = 0;
+    for (; row < header.height; ++row) {
         const std::uint8_t* line = lines.next();
         if (!line)
             break;
         convertLine(pixels + row * image->getRowBytes(), line, header);
+        if (lines.wasShort())
+            break;
     }
+    image->setTruncated(header.width > 0 && row < header.height);
     image->unlock();
     return image.release();
 }

@@ -13,7 +13,9 @@ namespace orvane::graphics {
 // - three 8-bit planes: 24-bit red, green, blue;
 // - 1, 2 or 4-bit indices, packed in one plane or spread over up to four 1-bit planes:
 //   palette indices with the header's 16-colour palette (black and white for one bit).
-// Other layouts are refused. Data missing from a truncated file leaves zeros.
+// Other layouts are refused, with the layout in the detail. A file too short for its
+// header (and trailing palette), or holding no pixel data, is refused; data missing from
+// a truncated file leaves zeros and marks the image truncated.
 class TranslatorPCX : public io::Translator<Image> {
 public:
     Image* translate(io::InputStream* stream, int length) override;

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -21,13 +24,24 @@ constexpr int signatureBytes = 8;
 constexpr std::uint32_t maximumWidth = 1u << 23;
 constexpr png_alloc_size_t maximumChunkBytes = 8000000;
 constexpr png_uint_32 maximumChunks = 1000;
+constexpr double screenGamma = 2.2;
+constexpr png_fixed_point screenGammaFixed = 220000;
 
 // libpng's I/O pointer: the stream, and what it threw, raised once libpng has let go
 // (exceptions must not travel through the library's C frames).
 struct Source {
     io::InputStream* stream;
     std::exception_ptr failure;
+    char message[128] = {}; // libpng's words for the error that stopped it
 };
+
+// libpng's error handler: keeps the message for the exception's detail, then jumps back
+// to the guarded() step that is running.
+void reportError(png_structp png, png_const_charp message) {
+    auto* source = static_cast<Source*>(png_get_error_ptr(png));
+    std::snprintf(source->message, sizeof source->message, "%s", message);
+    png_longjmp(png, 1);
+}
 
 void readData(png_structp png, png_bytep data, std::size_t length) {
     auto* source = static_cast<Source*>(png_get_io_ptr(png));
@@ -58,7 +72,7 @@ void readData(png_structp png, png_bytep data, std::size_t length) {
 class ReadStruct {
 public:
     explicit ReadStruct(Source& source) noexcept {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, reportError, nullptr);
         if (!png)
             return;
         info = png_create_info_struct(png);
@@ -90,7 +104,9 @@ bool guarded(png_structp png, const Step& step) {
 [[noreturn]] void fail(const Source& source) {
     if (source.failure)
         std::rethrow_exception(source.failure);
-    throw io::TranslatorFormatException();
+    if (std::strcmp(source.message, "Read Error") == 0)
+        refuse("PNG: file cut short");
+    refuse("PNG: %s", source.message);
 }
 
 struct Layout {
@@ -111,23 +127,74 @@ Layout layoutOf(png_structp png, png_infop info) {
     return layout;
 }
 
-// The decoding settings, in this order: 8-bit samples, transparency as alpha, alpha
-// composed on the file's background, gamma corrected for the screen.
+// Whether a palette file stays an indexed picture: nothing asks libpng to expand it.
+bool staysIndexed(png_structp png, png_infop info, const Layout& file) {
+    return file.colourType == PNG_COLOR_TYPE_PALETTE && !png_get_valid(png, info, PNG_INFO_tRNS) &&
+           !png_get_valid(png, info, PNG_INFO_bKGD);
+}
+
+// The decoding settings, in this order: 8-bit samples (grey levels scaled to 0..255,
+// palette indices kept), transparency as alpha, alpha composed on the file's background,
+// gamma corrected for the screen. libpng corrects the palette of an indexed picture only
+// when another transformation runs (so for 1, 2 and 4-bit files, not for 8-bit ones):
+// pictures that stay indexed are left to correctPaletteGamma() instead, the one rule for
+// every depth.
 void setTransformations(png_structp png, png_infop info, const Layout& file) {
     if (file.bitDepth == 16)
         png_set_strip_16(png);
-    if (file.bitDepth < 8)
-        png_set_packing(png);
+    if (file.bitDepth < 8) {
+        if (file.colourType == PNG_COLOR_TYPE_GRAY)
+            png_set_expand_gray_1_2_4_to_8(png);
+        else
+            png_set_packing(png);
+    }
     if (png_get_valid(png, info, PNG_INFO_tRNS))
         png_set_expand(png);
     png_color_16p background = nullptr;
     if (png_get_bKGD(png, info, &background))
         png_set_background(png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
     double gamma = 0.0;
-    if (png_get_gAMA(png, info, &gamma))
-        png_set_gamma(png, 2.2, gamma);
+    if (png_get_gAMA(png, info, &gamma) && !staysIndexed(png, info, file))
+        png_set_gamma(png, screenGamma, gamma);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+}
+
+// The screen gamma correction libpng applies to 8-bit values for a file gamma, computed as
+// libpng does (fixed-point exponent, corrections of less than 5 % ignored), for palettes
+// that libpng leaves alone.
+class GammaTable {
+public:
+    explicit GammaTable(png_fixed_point fileGamma) {
+        const double exponent =
+            std::floor(1e15 / double(fileGamma) / double(screenGammaFixed) + 0.5);
+        significant = exponent < 95000 || exponent > 105000;
+        for (int v = 0; v < 256; ++v)
+            table[v] =
+                v == 0 || v == 255
+                    ? std::uint8_t(v)
+                    : std::uint8_t(std::floor(255 * std::pow(v / 255.0, exponent * 1e-5) + 0.5));
+    }
+    bool isSignificant() const { return significant; }
+    std::uint8_t operator[](std::uint8_t v) const { return table[v]; }
+
+private:
+    std::uint8_t table[256];
+    bool significant;
+};
+
+void correctPaletteGamma(png_structp png, png_infop info, Image::ColourPalette& palette,
+                         int count) {
+    png_fixed_point fileGamma = 0;
+    if (!png_get_gAMA_fixed(png, info, &fileGamma) || fileGamma <= 0)
+        return;
+    const GammaTable gamma(fileGamma);
+    if (!gamma.isSignificant())
+        return;
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t* e = palette.entry(i);
+        palette.set(i, gamma[e[0]], gamma[e[1]], gamma[e[2]], e[3]);
+    }
 }
 
 std::uint32_t formatFor(const Layout& layout) {
@@ -147,7 +214,7 @@ std::uint32_t formatFor(const Layout& layout) {
     }
 }
 
-void carryPalette(png_structp png, png_infop info, Image& image) {
+void carryPalette(png_structp png, png_infop info, const Layout& file, Image& image) {
     png_colorp colours = nullptr;
     int count = 0;
     if (!png_get_PLTE(png, info, &colours, &count) || count < 1 || !colours)
@@ -156,6 +223,8 @@ void carryPalette(png_structp png, png_infop info, Image& image) {
     count = std::min(count, Image::ColourPalette::ENTRIES);
     for (int i = 0; i < count; ++i)
         palette.set(i, colours[i].red, colours[i].green, colours[i].blue, 0);
+    if (staysIndexed(png, info, file))
+        correctPaletteGamma(png, info, palette, count);
     image.setPalette(&palette);
 }
 
@@ -165,7 +234,7 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
     png_byte signature[signatureBytes];
     if (!readExactly(stream, signature, signatureBytes) ||
         png_sig_cmp(signature, 0, signatureBytes) != 0)
-        throw io::TranslatorFormatException();
+        refuse("PNG: no PNG signature");
 
     Source source{stream, nullptr};
     ReadStruct read(source);
@@ -185,7 +254,7 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
     // row pointers are bounded like any other buffer.
     if (file.width > maximumWidth || file.height > MAXIMUM_IMAGE_BYTES / sizeof(png_bytep) ||
         std::int64_t(file.rowBytes) * file.height > 2 * MAXIMUM_IMAGE_BYTES)
-        throw io::TranslatorMemoryException();
+        object::raiseWithDetail(io::TranslatorMemoryException(), "PNG: picture too large");
 
     Layout decoded;
     if (!guarded(png, [&] {
@@ -198,7 +267,7 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
         allocateImage(formatFor(decoded), decoded.width, decoded.height, PixelMemory::UNCLEARED);
     if (decoded.rowBytes != std::size_t(image->getRowBytes()))
         throw io::TranslatorFormatException(); // libpng would write rows of another size
-    carryPalette(png, info, *image);
+    carryPalette(png, info, file, *image);
 
     std::unique_ptr<png_bytep[]> rows(new (std::nothrow) png_bytep[decoded.height + 1]);
     if (!rows)

@@ -12,6 +12,15 @@ namespace {
 
 constexpr int headerBytes = 18;
 
+enum ImageType {
+    MAPPED = 1,
+    TRUE_COLOUR = 2,
+    GREY = 3,
+    MAPPED_RUN_LENGTH = 9,
+    TRUE_COLOUR_RUN_LENGTH = 10,
+    GREY_RUN_LENGTH = 11,
+};
+
 struct Header {
     int idLength;
     int colourMapType;
@@ -22,13 +31,33 @@ struct Header {
     std::int64_t height;
     int pixelBytes;
     bool topDown;
+    bool rightToLeft;
     std::uint32_t format;
+
+    bool runLength() const { return imageType >= MAPPED_RUN_LENGTH; }
 };
 
-std::uint32_t formatFor(int colourMapType, int depth) {
-    if (colourMapType != 0 && depth <= 8)
+std::uint32_t formatFor(const Header& header, int depth) {
+    const int kind = header.imageType & 7; // the run-length types are the plain ones + 8
+    if (kind == GREY) {
+        if (depth == 8)
+            return PixelFormat::GREY8;
+        if (depth == 16)
+            return PixelFormat::GREY_ALPHA16;
+        refuse("TGA: grey pixels of %d bits", depth);
+    }
+    if (header.colourMapType != 0 && depth <= 8)
         return PixelFormat::INDEX8;
-    return directColourFormat(depth);
+    if (kind == MAPPED)
+        refuse(header.colourMapType ? "TGA: colour-mapped pixels of %d bits"
+                                    : "TGA: colour-mapped image without a colour map (%d bits)",
+               depth);
+    if (depth <= 8)
+        refuse("TGA: %d-bit pixels need a colour map", depth);
+    const std::uint32_t format = directColourFormat(depth);
+    if (!format)
+        refuse("TGA: unsupported pixel depth %d", depth);
+    return format;
 }
 
 Header parseHeader(const std::uint8_t* bytes) {
@@ -43,14 +72,39 @@ Header parseHeader(const std::uint8_t* bytes) {
     const int depth = std::max<int>(bytes[16], 8);
     header.pixelBytes = (depth + 7) / 8;
     header.topDown = bytes[17] & 0x20;
-    header.format = formatFor(header.colourMapType, depth);
-    if (header.imageType != 1 && header.imageType != 2 && header.imageType != 10)
-        throw io::TranslatorFormatException();
+    header.rightToLeft = bytes[17] & 0x10;
+    switch (header.imageType) {
+    case MAPPED:
+    case TRUE_COLOUR:
+    case GREY:
+    case MAPPED_RUN_LENGTH:
+    case TRUE_COLOUR_RUN_LENGTH:
+    case GREY_RUN_LENGTH:
+        break;
+    default:
+        refuse("TGA: unsupported image type %d", header.imageType);
+    }
+    header.format = formatFor(header, depth);
     const int entryBits = header.colourMapEntryBits;
     if (header.colourMapType == 1 && entryBits != 15 && entryBits != 16 && entryBits != 24 &&
         entryBits != 32)
-        throw io::TranslatorFormatException();
+        refuse("TGA: colour-map entries of %d bits", entryBits);
     return header;
+}
+
+// Turns every row over left to right, for files whose pixels start at the right edge.
+void mirrorRows(Image& image) {
+    const std::size_t width = std::size_t(image.getWidth());
+    if (width < 2)
+        return;
+    auto* pixels = static_cast<std::uint8_t*>(image.lock());
+    const std::size_t size = std::size_t(bytesPerPixel(image.getFormat()));
+    for (std::int32_t y = 0; y < image.getHeight(); ++y) {
+        std::uint8_t* row = pixels + std::size_t(y) * std::size_t(image.getRowBytes());
+        for (std::size_t left = 0, right = width - 1; left < right; ++left, --right)
+            std::swap_ranges(row + left * size, row + (left + 1) * size, row + right * size);
+    }
+    image.unlock();
 }
 
 void readColourMap(io::InputStream* stream, Image& image, const Header& header) {
@@ -156,28 +210,34 @@ Image* TranslatorTGA::translate(io::InputStream* stream, int length) {
     const std::int64_t total = resolveLength(stream, length);
     std::uint8_t headerBytesRead[headerBytes];
     if (!readExactly(stream, headerBytesRead, headerBytes))
-        throw io::TranslatorFormatException();
+        refuse("TGA: file shorter than its header");
     const Header header = parseHeader(headerBytesRead);
     ImageHolder image = allocateImage(header.format, header.width, header.height);
     std::int64_t consumed = headerBytes + header.idLength;
-    if (!skipForward(stream, header.idLength))
-        return image.release();
-    if (header.colourMapType == 1) {
-        readColourMap(stream, *image, header);
+    if (header.colourMapType == 1)
         consumed += std::int64_t(header.colourMapLength) * ((header.colourMapEntryBits + 7) / 8);
-    }
     // Each pixel of the image takes pixelBytes in the file, whatever the image's format.
     const std::int64_t pixelData = header.width * header.height * header.pixelBytes;
     const std::int64_t available = std::max<std::int64_t>(total - consumed, 0);
-    if (header.imageType == 10) {
+    if (pixelData > 0 && available == 0)
+        refuse("TGA: no pixel data");
+    if (!skipForward(stream, header.idLength))
+        return image.release();
+    if (header.colourMapType == 1)
+        readColourMap(stream, *image, header);
+    if (header.runLength()) {
         const DataBlock data = readBlock(stream, std::min(available, MAXIMUM_IMAGE_BYTES));
         PixelSink sink(*image, header);
         decodeRunLength(data, sink, header.pixelBytes);
+        image->setTruncated(!sink.full());
     } else if (!readPackedRows(stream, *image, available, !header.topDown)) {
         const DataBlock data = readBlock(stream, std::min(available, pixelData));
         PixelSink sink(*image, header);
         sink.append(data.begin(), data.size - data.size % std::size_t(header.pixelBytes));
+        image->setTruncated(!sink.full());
     }
+    if (header.rightToLeft)
+        mirrorRows(*image);
     return image.release();
 }
 

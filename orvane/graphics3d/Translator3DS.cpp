@@ -1,11 +1,13 @@
 #include "orvane/graphics3d/Translator3DS.h"
 
+#include "orvane/graphics3d/TextureManager.h"
 #include "orvane/io/TranslatorException.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace orvane::graphics3d {
 
@@ -93,14 +95,26 @@ Translator3DS::Translator3DS()
 Translator3DS::~Translator3DS() = default;
 
 Model* Translator3DS::translate(io::InputStream* input, int length) {
-    Scene3DS described;
-    read(input, length, described);
-    if (described.editors == 0)
-        return nullptr;
-    if (!modelBuilder)
-        throw io::TranslatorException(
-            "no model builder: the 3DS file was read, but models cannot be built yet");
-    return modelBuilder->build(described, *this);
+    try {
+        Scene3DS described;
+        read(input, length, described);
+        if (described.editors == 0)
+            return nullptr;
+        ModelBuilder3DS builder(textureManagerFor(described));
+        return builder.build(described);
+    } catch (const std::bad_alloc&) {
+        throw io::TranslatorMemoryException();
+    }
+}
+
+Model* Translator3DS::translate(io::InputStream* input, int length, ModelBuilder3DS& builder) {
+    try {
+        Scene3DS described;
+        read(input, length, described);
+        return described.editors == 0 ? nullptr : builder.build(described);
+    } catch (const std::bad_alloc&) {
+        throw io::TranslatorMemoryException();
+    }
 }
 
 int Translator3DS::write(const Model* model, io::OutputStream* output) {
@@ -114,8 +128,20 @@ bool Translator3DS::identify(io::File* file) {
     return probe(file, bytes, 2) && little16(bytes) == MAIN;
 }
 
-void Translator3DS::setModelBuilder(std::unique_ptr<ModelBuilder3DS> builder) noexcept {
-    modelBuilder = std::move(builder);
+TextureManager* Translator3DS::textureManagerFor(const Scene3DS& described) {
+    const bool textured =
+        std::any_of(described.materials.begin(), described.materials.end(),
+                    [](const Material3DS& material) { return material.textured; });
+    if (!textured)
+        return nullptr;
+    if (!getTextureManager()) {
+        const auto made = object::make<TextureManager>();
+        setTextureManager(made.get());
+    }
+    auto* manager = dynamic_cast<TextureManager*>(getTextureManager());
+    if (!manager)
+        throw io::TranslatorException("the texture manager is not a TextureManager");
+    return manager;
 }
 
 types::String Translator3DS::getClassName() const {

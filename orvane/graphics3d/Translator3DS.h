@@ -7,7 +7,6 @@
 #include "orvane/graphics3d/Scene3DS.h"
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,34 +34,40 @@ namespace orvane::graphics3d {
 // chunk's own data that is cut short or claims more bytes than the chunk holds. Every
 // count is checked against the bytes its chunk holds before memory is taken for it, and
 // arrays grow only as their bytes arrive, so a short file cannot make the reader allocate
-// much. IO exceptions of the stream pass through.
+// much. IO exceptions of the stream pass through; memory that cannot be had raises
+// io::TranslatorMemoryException.
+//
+// The whole file is read and checked before anything is built (ModelBuilder3DS), so a
+// damaged file makes no engine object and opens no texture.
 //
 // One translator serves one call at a time and keeps nothing of a file between calls; its
-// managers and model builder persist.
+// managers persist.
 class Translator3DS : public ModelTranslator {
 public:
     Translator3DS();
     ~Translator3DS() override;
 
-    // The model of the file (length -1: the stream's available()), owned by the caller, or
-    // null when the file has no 3D-editor chunk. Building needs a model builder: without
-    // one, a file with a 3D-editor chunk raises io::TranslatorException saying so, after
-    // the whole file has been read and checked.
+    // The model of the file (length -1: the stream's available()), a StaticModel owned by
+    // the caller, or null when the file has no 3D-editor chunk. Textures come from the
+    // texture manager; when the file names textures and the translator has none, it makes
+    // a TextureManager (empty base directory) and keeps it for this and later calls. A
+    // texture manager that is not a TextureManager raises io::TranslatorException. Texture
+    // loading needs the rendering thread's OpenGL context current.
     Model* translate(io::InputStream* stream, int length) override;
+    // The same with the caller's builder, which decides where textures come from (none at
+    // all, say) and answers afterwards which appearance each material became; the
+    // translator's own managers are not used.
+    Model* translate(io::InputStream* stream, int length, ModelBuilder3DS& builder);
     // Not supported: answers 0.
     int write(const Model* model, io::OutputStream* stream) override;
     // True when the two bytes at the file's position are the main chunk's id, 0x4D4D.
     bool identify(io::File* file) override;
 
     // Reads and checks the whole file into scene (which is cleared first) without making
-    // engine objects; raises as translate() does. The listener, when given, sees every
-    // chunk the walk reaches.
+    // engine objects; a damaged file raises as in translate(). The listener, when given,
+    // sees every chunk the walk reaches.
     void read(io::InputStream* stream, int length, Scene3DS& scene,
               ChunkListener3DS* listener = nullptr);
-
-    // The builder translate() hands scenes to (owned by the translator; null: none).
-    void setModelBuilder(std::unique_ptr<ModelBuilder3DS> builder) noexcept;
-    ModelBuilder3DS* getModelBuilder() const noexcept { return modelBuilder.get(); }
 
     types::String getClassName() const override;
 
@@ -102,6 +107,7 @@ private:
     void lowerVertexCount(Mesh3DS& mesh, std::uint32_t count, bool& counted);
 
     void detail(const std::string& text);
+    TextureManager* textureManagerFor(const Scene3DS& scene);
     void reset(io::InputStream* stream, int length, Scene3DS* scene, ChunkListener3DS* listener);
 
     // Reading state of one call.
@@ -114,8 +120,6 @@ private:
     ChunkListener3DS* listener = nullptr;
     // Material name to its index in scene->materials, the latest of each name.
     std::map<std::string, int> materialsByName;
-
-    std::unique_ptr<ModelBuilder3DS> modelBuilder;
 };
 
 } // namespace orvane::graphics3d

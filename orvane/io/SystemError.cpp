@@ -3,6 +3,7 @@
 #include "orvane/io/IOException.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace orvane::io {
 
@@ -39,7 +40,9 @@ int errorCodeForErrno(int errnoValue, FileOperation operation) noexcept {
     }
 }
 
-void raiseError(int code) {
+namespace {
+
+[[noreturn]] void raiseForCode(int code) {
     using namespace ErrorCode;
     switch (code) {
     case FILE_NOT_FOUND:
@@ -80,8 +83,25 @@ void raiseError(int code) {
     }
 }
 
+} // namespace
+
+void raiseError(int code, const char* detail) {
+    try {
+        raiseForCode(code);
+    } catch (object::Exception& raised) {
+        if (detail)
+            raised.setDetail(detail);
+        throw; // the same object, of its own class
+    }
+}
+
+void raiseSystemError(int errnoValue, FileOperation operation) {
+    char text[128];
+    raiseError(errorCodeForErrno(errnoValue, operation), strerror_r(errnoValue, text, sizeof text));
+}
+
 void raiseLastError(FileOperation operation) {
-    raiseError(errorCodeForErrno(errno, operation));
+    raiseSystemError(errno, operation);
 }
 
 } // namespace orvane::io

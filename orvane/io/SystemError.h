@@ -35,9 +35,14 @@ int errorCodeForErrno(int errnoValue, FileOperation operation = FileOperation::R
 
 // Throws the IO exception for an engine error code, with its fixed English message;
 // codes outside the table throw a plain IOException whose message is "IOException".
-[[noreturn]] void raiseError(int code);
+// detail, when given, travels beside the message (Exception::getDetail): the system's own
+// words for the failure, which the fixed messages cannot give.
+[[noreturn]] void raiseError(int code, const char* detail = nullptr);
 
-// raiseError() for the calling thread's current errno.
+// raiseError() for an errno value, with the system's description of it as the detail.
+[[noreturn]] void raiseSystemError(int errnoValue, FileOperation operation = FileOperation::Read);
+
+// raiseSystemError() for the calling thread's current errno.
 [[noreturn]] void raiseLastError(FileOperation operation = FileOperation::Read);
 
 } // namespace orvane::io

@@ -25,10 +25,12 @@ int accessFlags(unsigned mode) {
     return write ? O_WRONLY : O_RDONLY;
 }
 
-// Closes a descriptor that failed a check after open() and raises `code`.
-[[noreturn]] void abandon(int descriptor, int code) {
+// Closes a descriptor that failed a check after open() and raises the error of errno
+// value `error`.
+[[noreturn]] void abandon(int descriptor, int error,
+                          FileOperation operation = FileOperation::Read) {
     ::close(descriptor);
-    raiseError(code);
+    raiseSystemError(error, operation);
 }
 
 // Raises the error of a failed open() or creat(): a missing entry is a missing file when
@@ -36,8 +38,8 @@ int accessFlags(unsigned mode) {
 [[noreturn]] void raiseOpenError(const std::string& path) {
     const int error = errno;
     if (error == ENOENT && !parentDirectoryExists(path))
-        raiseError(ErrorCode::PATH_NOT_FOUND);
-    raiseError(errorCodeForErrno(error));
+        raiseError(ErrorCode::PATH_NOT_FOUND, "No such directory");
+    raiseSystemError(error);
 }
 
 // Takes the exclusive lock that stands for "share mode none", and refuses directories
@@ -46,11 +48,13 @@ int accessFlags(unsigned mode) {
 void claim(int descriptor) {
     struct stat status;
     if (::fstat(descriptor, &status) != 0)
-        abandon(descriptor, errorCodeForErrno(errno));
-    if (S_ISDIR(status.st_mode))
-        abandon(descriptor, ErrorCode::ACCESS_DENIED);
+        abandon(descriptor, errno);
+    if (S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        raiseError(ErrorCode::ACCESS_DENIED, "Is a directory");
+    }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0)
-        abandon(descriptor, errorCodeForErrno(errno));
+        abandon(descriptor, errno);
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags != -1)
         ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
@@ -90,7 +94,7 @@ SystemFile* SystemFile::create(const char* name) {
         raiseOpenError(path);
     claim(descriptor);
     if (::ftruncate(descriptor, 0) != 0)
-        abandon(descriptor, errorCodeForErrno(errno, FileOperation::Write));
+        abandon(descriptor, errno, FileOperation::Write);
     return new SystemFile(descriptor, true, true);
 }
 

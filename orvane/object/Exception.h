@@ -7,6 +7,11 @@ namespace orvane::object {
 // Root of every exception the engine throws. Exceptions are thrown and caught by value;
 // subclasses add no fields and differ only in getName() (their short name) and
 // getClassName(). An exception made without text carries its short name as message.
+//
+// Beside the message, an exception may carry a detail: words for a person about this
+// particular failure ("BMP: unsupported compression 4", "Permission denied"). The message
+// stays the class's fixed text, so code that matches messages is not disturbed; tools
+// print the detail when there is one. Empty by default.
 class Exception : public Object {
 public:
     Exception()
@@ -24,10 +29,20 @@ public:
     types::String getClassName() const override;
 
     const types::String& getMessage() const noexcept { return message; }
+    const types::String& getDetail() const noexcept { return detail; }
+    void setDetail(const types::String& text) { detail = text; }
 
 private:
     types::String message;
+    types::String detail;
 };
+
+// Throws exception (by value, its own class) with the given detail.
+template <class E>
+[[noreturn]] void raiseWithDetail(E exception, const types::String& detail) {
+    exception.setDetail(detail);
+    throw exception;
+}
 
 } // namespace orvane::object
 

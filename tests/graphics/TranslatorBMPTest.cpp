@@ -211,7 +211,7 @@ TEST(BmpFailures, MalformedHeadersAreFormatErrors) {
         decodeBmp(
             {.width = 1, .height = 1, .bits = 24, .compression = 1, .pixelData = {0, 0, 0, 0}}),
         io::TranslatorFormatException)
-        << "bit-field and other compressed true-colour files are refused";
+        << "run-length true-colour files are refused";
     EXPECT_THROW(
         decodeBmp(
             {.width = 1, .height = 1, .bits = 2, .palette = greys(4), .pixelData = {0, 0, 0, 0}}),
@@ -245,13 +245,133 @@ TEST(BmpFailures, HugeImagesAreRefusedBeforeAllocating) {
                  io::TranslatorMemoryException);
 }
 
+TEST(BmpBitFields, MasksOfEveryHeaderGiveTheTrueColours) {
+    // Pure red, pure green, white and a mid grey in 5-6-5, after a 40-byte header.
+    const Bytes rgb565 = {0x00, 0xF8, 0xE0, 0x07, 0xFF, 0xFF, 0xEF, 0x7B};
+    auto wide = decodeBmp({.width = 4,
+                           .height = 1,
+                           .bits = 16,
+                           .compression = 3,
+                           .pixelData = rgb565,
+                           .masks = {0xF800, 0x07E0, 0x001F}});
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->getFormat(), PixelFormat::BGR24);
+    EXPECT_EQ(pixelsOf(*wide), (Bytes{0, 0, 255, 0, 255, 0, 255, 255, 255, 123, 125, 123}));
+
+    // The plain 5-5-5 masks keep the engine's 16-bit format.
+    auto plain = decodeBmp({.width = 2,
+                            .height = 1,
+                            .bits = 16,
+                            .compression = 3,
+                            .pixelData = {0x00, 0xFC, 0x1F, 0x00},
+                            .masks = {0x7C00, 0x03E0, 0x001F}});
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->getFormat(), PixelFormat::RGB16);
+    EXPECT_EQ(pixelsOf(*plain), (Bytes{0x00, 0x7C, 0x1F, 0x00}));
+
+    // 32 bits with the masks in a V5 header: alpha where the mask says so.
+    auto v5 = decodeBmp({.width = 1,
+                         .height = 1,
+                         .bits = 32,
+                         .compression = 3,
+                         .infoSize = 124,
+                         .pixelData = {10, 20, 30, 40},
+                         .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}});
+    ASSERT_TRUE(v5);
+    EXPECT_EQ(v5->getFormat(), PixelFormat::BGRA32);
+    EXPECT_EQ(pixelsOf(*v5), (Bytes{10, 20, 30, 40}));
+    // Without an alpha mask the fourth byte is padding: the picture is opaque.
+    auto padded = decodeBmp({.width = 1,
+                             .height = 1,
+                             .bits = 32,
+                             .compression = 3,
+                             .pixelData = {10, 20, 30, 0},
+                             .masks = {0xFF0000, 0xFF00, 0xFF}});
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(pixelsOf(*padded), (Bytes{10, 20, 30, 255}));
+    // Red and blue the other way round, in a V4 header.
+    auto swapped = decodeBmp({.width = 1,
+                              .height = 1,
+                              .bits = 32,
+                              .compression = 3,
+                              .infoSize = 108,
+                              .pixelData = {10, 20, 30, 0},
+                              .masks = {0xFF, 0xFF00, 0xFF0000, 0}});
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(swapped->getFormat(), PixelFormat::BGR24);
+    EXPECT_EQ(pixelsOf(*swapped), (Bytes{30, 20, 10}));
+    // Alpha bit fields (compression 6) of 1-5-5-5, bottom-up rows.
+    auto alpha = decodeBmp({.width = 1,
+                            .height = 2,
+                            .bits = 16,
+                            .compression = 6,
+                            .pixelData = bmpRows({{0x1F, 0x80}, {0x00, 0x7C}}),
+                            .masks = {0x7C00, 0x03E0, 0x001F, 0x8000}});
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(alpha->getFormat(), PixelFormat::BGRA32);
+    EXPECT_EQ(pixelsOf(*alpha), (Bytes{255, 0, 0, 255, /**/ 0, 0, 255, 0}));
+}
+
+TEST(BmpFailures, RefusalsSayWhatIsWrong) {
+    EXPECT_EQ(test::refusalOf(translator, bmpFile({.width = 1,
+                                                   .height = 1,
+                                                   .bits = 24,
+                                                   .compression = 4,
+                                                   .pixelData = {0, 0, 0, 0}})),
+              "BMP: unsupported compression 4");
+    EXPECT_EQ(test::refusalOf(translator, bmpFile({.width = 1,
+                                                   .height = 1,
+                                                   .bits = 24,
+                                                   .compression = 3,
+                                                   .pixelData = {0, 0, 0, 0},
+                                                   .masks = {0xFF0000, 0xFF00, 0xFF}})),
+              "BMP: bit fields of 24 bits a pixel");
+    EXPECT_EQ(test::refusalOf(translator, bmpFile({.width = 1,
+                                                   .height = 1,
+                                                   .bits = 16,
+                                                   .compression = 3,
+                                                   .pixelData = {0, 0, 0, 0},
+                                                   .masks = {0xF800, 0, 0x1F}})),
+              "BMP: colour mask 1 is empty");
+    EXPECT_EQ(
+        test::refusalOf(translator, bmpFile({.width = 1, .height = 1, .bits = 24, .infoSize = 13})),
+        "BMP: unknown info header of 13 bytes");
+    // A 54-byte file: both headers and no pixels.
+    const Bytes headers = bmpFile({.width = 2, .height = 2, .bits = 24});
+    ASSERT_EQ(headers.size(), 54u);
+    EXPECT_EQ(test::refusalOf(translator, headers), "BMP: no pixel data");
+}
+
 TEST(BmpTruncation, MissingPixelDataLeavesZeros) {
     const Bytes stored = bmpRows({{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}});
     Bytes file = bmpFile({.width = 2, .height = 2, .bits = 24, .pixelData = stored});
+    auto whole = decode(translator, file);
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(whole->isTruncated());
     file.resize(file.size() - 6); // the top row is stored last: keep 2 of its bytes
     auto image = decode(translator, file);
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 0, 0, 0, 0, /**/ 7, 8, 9, 10, 11, 12}));
+    EXPECT_TRUE(image->isTruncated());
+
+    // Run-length data that stops before its end-of-bitmap record and its last row.
+    auto runs = decodeBmp({.width = 2,
+                           .height = 2,
+                           .bits = 8,
+                           .compression = 1,
+                           .palette = greys(4),
+                           .pixelData = {2, 3, 0, 0}});
+    ASSERT_TRUE(runs);
+    EXPECT_EQ(pixelsOf(*runs), (Bytes{0, 0, 3, 3}));
+    EXPECT_TRUE(runs->isTruncated());
+    auto ended = decodeBmp({.width = 2,
+                            .height = 2,
+                            .bits = 8,
+                            .compression = 1,
+                            .palette = greys(4),
+                            .pixelData = {2, 3, 0, 1}});
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(ended->isTruncated());
 }
 
 TEST(BmpIdentity, RecognisesTheSignatureAndNamesItself) {

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+
 namespace orvane::graphics {
 namespace {
 
@@ -116,40 +120,131 @@ TEST(DdsLevels, CompressedLevelsKeepTheirBlocks) {
     EXPECT_EQ(CompressedImage::dataBytesFor(PixelFormat::RGB24, 4, 4), 0);
 }
 
-TEST(DdsChannels, StoredPixelsComeOutInTheEnginesOrder) {
-    // 16-bit 1-5-5-5 keeps its fields and loses bit 15; 5-6-5 narrows green to 5 bits.
-    auto wide = decode(translator, ddsFile({.width = 2,
-                                            .height = 1,
-                                            .bitCount = 16,
-                                            .masks = {0x7C00, 0x03E0, 0x1F, 0x8000},
-                                            .data = {0xFF, 0xFF, 0x1F, 0x00}}));
-    ASSERT_TRUE(wide);
-    EXPECT_EQ(wide->getFormat(), PixelFormat::RGB16);
-    EXPECT_EQ(pixelsOf(*wide), (Bytes{0xFF, 0x7F, 0x1F, 0x00}));
-    // 0xF800 red, 0x07E0 green, 0x001F blue, 0x0040 green's lowest bit.
-    auto narrow =
-        decode(translator, ddsFile({.width = 4,
-                                    .height = 1,
-                                    .bitCount = 16,
-                                    .masks = {0xF800, 0x07E0, 0x1F, 0},
-                                    .data = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x40, 0x00}}));
-    ASSERT_TRUE(narrow);
-    EXPECT_EQ(pixelsOf(*narrow), (Bytes{0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0x20, 0x00}));
+TEST(DdsChannels, EachCommonLayoutKeepsItsTrueColours) {
+    struct Case {
+        const char* name;
+        std::uint32_t bitCount;
+        std::uint32_t masks[4];
+        Bytes stored;         // one pixel
+        std::uint32_t format; // of the image
+        Bytes pixel;          // as the image holds it
+        std::uint32_t flags = 0;
+    };
+    const Case cases[] = {
+        {"A8R8G8B8",
+         32,
+         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         {1, 2, 3, 4},
+         PixelFormat::BGRA32,
+         {1, 2, 3, 4}},
+        {"X8R8G8B8",
+         32,
+         {0xFF0000, 0xFF00, 0xFF, 0},
+         {1, 2, 3, 4},
+         PixelFormat::BGRA32,
+         {1, 2, 3, 255}},
+        {"A8B8G8R8",
+         32,
+         {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
+         {1, 2, 3, 4},
+         PixelFormat::BGRA32,
+         {3, 2, 1, 4}},
+        {"X8B8G8R8",
+         32,
+         {0xFF, 0xFF00, 0xFF0000, 0},
+         {1, 2, 3, 4},
+         PixelFormat::BGRA32,
+         {3, 2, 1, 255}},
+        {"R8G8B8", 24, {0xFF0000, 0xFF00, 0xFF, 0}, {1, 2, 3}, PixelFormat::BGR24, {1, 2, 3}},
+        {"B8G8R8", 24, {0xFF, 0xFF00, 0xFF0000, 0}, {1, 2, 3}, PixelFormat::BGR24, {3, 2, 1}},
+        // Pure red: 5-6-5 narrows green to 5 bits in the engine's 16-bit order.
+        {"R5G6B5", 16, {0xF800, 0x07E0, 0x1F, 0}, {0x00, 0xF8}, PixelFormat::RGB16, {0x00, 0x7C}},
+        {"R5G6B5 green",
+         16,
+         {0xF800, 0x07E0, 0x1F, 0},
+         {0xE0, 0x07},
+         PixelFormat::RGB16,
+         {0xE0, 0x03}},
+        {"X1R5G5B5", 16, {0x7C00, 0x03E0, 0x1F, 0}, {0xFF, 0xFF}, PixelFormat::RGB16, {0xFF, 0x7F}},
+        // Layouts with alpha widen every channel to 8 bits.
+        {"A1R5G5B5",
+         16,
+         {0x7C00, 0x03E0, 0x1F, 0x8000},
+         {0x00, 0xFC},
+         PixelFormat::BGRA32,
+         {0, 0, 255, 255}},
+        {"A1R5G5B5 clear",
+         16,
+         {0x7C00, 0x03E0, 0x1F, 0x8000},
+         {0x1F, 0x00},
+         PixelFormat::BGRA32,
+         {255, 0, 0, 0}},
+        {"A4R4G4B4 red",
+         16,
+         {0x0F00, 0x00F0, 0x0F, 0xF000},
+         {0x00, 0xFF},
+         PixelFormat::BGRA32,
+         {0, 0, 255, 255}},
+        {"A4R4G4B4",
+         16,
+         {0x0F00, 0x00F0, 0x0F, 0xF000},
+         {0x21, 0x43},
+         PixelFormat::BGRA32,
+         {0x11, 0x22, 0x33, 0x44}},
+        {"L8", 8, {0xFF, 0, 0, 0}, {77}, PixelFormat::GREY8, {77}, test::DDS_LUMINANCE},
+        {"A8L8",
+         16,
+         {0xFF, 0, 0, 0xFF00},
+         {77, 200},
+         PixelFormat::GREY_ALPHA16,
+         {77, 200},
+         test::DDS_LUMINANCE | test::DDS_ALPHA_PIXELS},
+    };
+    for (const Case& c : cases) {
+        Dds dds{.width = 1,
+                .height = 1,
+                .bitCount = c.bitCount,
+                .data = c.stored,
+                .pixelFlags = c.flags};
+        std::copy(std::begin(c.masks), std::end(c.masks), dds.masks);
+        auto image = decode(translator, ddsFile(dds));
+        ASSERT_TRUE(image) << c.name;
+        EXPECT_EQ(image->getFormat(), c.format) << c.name;
+        EXPECT_EQ(pixelsOf(*image), c.pixel) << c.name;
+    }
 
-    const Bytes pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    auto bgra = decode(translator, ddsFile({.width = 2,
-                                            .height = 1,
-                                            .bitCount = 32,
-                                            .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-                                            .data = pixels}));
-    EXPECT_EQ(pixelsOf(*bgra), pixels);
-    auto rgba = decode(translator, ddsFile({.width = 2,
-                                            .height = 1,
-                                            .bitCount = 32,
-                                            .masks = {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
-                                            .data = pixels}));
-    EXPECT_EQ(rgba->getFormat(), PixelFormat::BGRA32);
-    EXPECT_EQ(pixelsOf(*rgba), (Bytes{3, 2, 1, 4, 7, 6, 5, 8}));
+    // Without the alpha-pixels flag an alpha mask is not alpha.
+    auto unflagged = decode(translator, ddsFile({.width = 1,
+                                                 .height = 1,
+                                                 .bitCount = 32,
+                                                 .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+                                                 .data = {1, 2, 3, 0},
+                                                 .pixelFlags = test::DDS_RGB}));
+    EXPECT_EQ(pixelsOf(*unflagged), (Bytes{1, 2, 3, 255}));
+}
+
+TEST(DdsChannels, OtherLayoutsAreRefusedWithTheirDescription) {
+    const Dds refused[] = {
+        {.width = 1, .height = 1, .bitCount = 32, .masks = {0x3FF00000, 0xFFC00, 0x3FF, 0}},
+        {.width = 1, .height = 1, .bitCount = 8, .masks = {0, 0, 0, 0xFF}},
+        {.width = 1,
+         .height = 1,
+         .bitCount = 16,
+         .masks = {0xFFFF, 0, 0, 0},
+         .pixelFlags = test::DDS_LUMINANCE},
+        {.width = 1, .height = 1, .fourCC = "ATI2"},
+    };
+    for (const Dds& dds : refused) {
+        Dds withData = dds;
+        withData.data = Bytes(16, 1);
+        try {
+            decode(translator, ddsFile(withData));
+            ADD_FAILURE() << "decoded a layout of " << dds.bitCount << " bits";
+        } catch (const io::TranslatorFormatException& e) {
+            EXPECT_EQ(std::string(e.getDetail().cString()).rfind("DDS: unsupported", 0), 0u)
+                << e.getDetail().cString();
+        }
+    }
 }
 
 TEST(DdsLyingHeaders, NothingIsReadBeyondTheLevelsOrTheLength) {
@@ -158,7 +253,7 @@ TEST(DdsLyingHeaders, NothingIsReadBeyondTheLevelsOrTheLength) {
                                                  .height = 16,
                                                  .levels = 4,
                                                  .bitCount = 32,
-                                                 .masks = {0xFF0000, 0xFF00, 0xFF},
+                                                 .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
                                                  .data = counting(100)}));
     ASSERT_TRUE(shortFile);
     const auto levels = levelsOf(shortFile.get());
@@ -166,6 +261,7 @@ TEST(DdsLyingHeaders, NothingIsReadBeyondTheLevelsOrTheLength) {
     EXPECT_EQ(Bytes(levels[0].data.begin(), levels[0].data.begin() + 100), counting(100));
     EXPECT_EQ(levels[0].data[100], 0);
     EXPECT_EQ(levels[3].data, Bytes(4 * 2 * 2, 0));
+    EXPECT_TRUE(shortFile->isTruncated());
 
     // The length given to translate bounds the reading: bytes past it are not the image's.
     const Bytes file = ddsFile({.width = 2,
@@ -179,17 +275,33 @@ TEST(DdsLyingHeaders, NothingIsReadBeyondTheLevelsOrTheLength) {
     EXPECT_EQ(pixelsOf(*bounded), (Bytes{1, 2, 3, 4, 0, 0}));
 
     // A level count beyond any real chain is cut to 32 levels.
-    auto many =
-        decode(translator,
-               ddsFile({.width = 1, .height = 1, .levels = 1 << 30, .bitCount = 16, .data = {}}));
+    const Dds one{.width = 1,
+                  .height = 1,
+                  .bitCount = 16,
+                  .masks = {0x7C00, 0x03E0, 0x1F, 0},
+                  .data = {1, 2}};
+    Dds lying = one;
+    lying.levels = 1 << 30;
+    auto many = decode(translator, ddsFile(lying));
     EXPECT_EQ(levelsOf(many.get()).size(), 32u);
-    auto none =
-        decode(translator, ddsFile({.width = 1, .height = 1, .levels = -5, .bitCount = 16}));
+    EXPECT_TRUE(many->isTruncated());
+    lying.levels = -5;
+    auto none = decode(translator, ddsFile(lying));
     EXPECT_EQ(levelsOf(none.get()).size(), 1u);
+    EXPECT_FALSE(none->isTruncated());
+
+    // A header and nothing else is no picture.
+    Dds empty = one;
+    empty.data.clear();
+    EXPECT_THROW(decode(translator, ddsFile(empty)), io::TranslatorFormatException);
 }
 
 TEST(DdsLyingHeaders, ImpossibleHeadersRaiseExceptions) {
-    const Dds plain{.width = 2, .height = 2, .bitCount = 32, .data = counting(16)};
+    const Dds plain{.width = 2,
+                    .height = 2,
+                    .bitCount = 32,
+                    .masks = {0xFF0000, 0xFF00, 0xFF, 0},
+                    .data = counting(16)};
     Dds negative = plain;
     negative.width = -2;
     Dds oddBits = plain;
@@ -200,7 +312,10 @@ TEST(DdsLyingHeaders, ImpossibleHeadersRaiseExceptions) {
     const Bytes shortHeader(good.begin(), good.begin() + 100);
     for (const Bytes& bad : {ddsFile(negative), ddsFile(oddBits), wrongMagic, shortHeader})
         EXPECT_THROW(decode(translator, bad), io::TranslatorFormatException);
-    for (Dds huge : {Dds{.width = 1 << 20, .height = 1 << 20, .bitCount = 24},
+    for (Dds huge : {Dds{.width = 1 << 20,
+                    .height = 1 << 20,
+                    .bitCount = 24,
+                    .masks = {0xFF0000, 0xFF00, 0xFF, 0}},
                      Dds{.width = 1 << 20, .height = 1 << 20, .fourCC = "DXT1"},
                      Dds{.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .fourCC = "DXT5"}})
         EXPECT_THROW(decode(translator, ddsFile(huge)), io::TranslatorMemoryException);

@@ -71,24 +71,95 @@ TEST(GifCanvas, ImagesAreDrawnOverTheBackgroundInFileOrder) {
     EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 7, 7, /**/ 3, 4, 7, 7, /**/ 5, 9, 10, 11}));
 }
 
-TEST(GifPalette, TheLastImagesLocalMapWinsOverTheScreenMap) {
-    const Gif localLast{
-        .width = 1,
+TEST(GifPalette, ImagesSharingOneMapStayIndexedWithThatMap) {
+    // The second image's local map holds the same colours as the screen's: one map.
+    const Gif shared{
+        .width = 2,
         .height = 1,
         .globalMap = colours(4, 100),
-        .images = {{.width = 1, .height = 1, .rows = {{0}}},
-                   {.width = 1, .height = 1, .localMap = colours(8, 50), .rows = {{1}}}}};
-    auto image = decode(translator, gifFile(localLast));
+        .images = {
+            {.width = 1, .height = 1, .rows = {{0}}},
+            {.left = 1, .width = 1, .height = 1, .localMap = colours(4, 100), .rows = {{3}}}}};
+    auto image = decode(translator, gifFile(shared));
     ASSERT_TRUE(image && image->palette());
-    EXPECT_EQ(entry(*image, 7), (Bytes{57, 64, 7, 0}));
-    EXPECT_EQ(entry(*image, 8), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{0, 3}));
+    EXPECT_EQ(entry(*image, 3), (Bytes{103, 106, 3, 0}));
+    EXPECT_EQ(entry(*image, 4), (Bytes{0, 0, 0, 0})) << "only the map's own entries are set";
 
-    Gif globalLast = localLast;
-    std::swap(globalLast.images[0], globalLast.images[1]);
-    auto screen = decode(translator, gifFile(globalLast));
-    ASSERT_TRUE(screen && screen->palette());
-    EXPECT_EQ(entry(*screen, 3), (Bytes{103, 106, 3, 0}));
-    EXPECT_EQ(entry(*screen, 4), (Bytes{0, 0, 0, 0})) << "only the map's own entries are set";
+    // A single image with its own map takes that map as the palette.
+    auto local = decode(
+        translator,
+        gifFile(
+            {.width = 1,
+             .height = 1,
+             .globalMap = colours(4, 100),
+             .images = {{.width = 1, .height = 1, .localMap = colours(8, 50), .rows = {{7}}}}}));
+    ASSERT_TRUE(local && local->palette());
+    EXPECT_EQ(entry(*local, 7), (Bytes{57, 64, 7, 0}));
+}
+
+TEST(GifPalette, ImagesWithTheirOwnMapsKeepTheirOwnColours) {
+    // Three tiles of a still, each with its own map (as many-colour stills are written),
+    // over a background from the screen's map.
+    const Gif tiles{
+        .width = 4,
+        .height = 2,
+        .background = 1,
+        .globalMap = colours(4, 100),
+        .images = {
+            {.width = 1, .height = 2, .rows = {{2}, {3}}},
+            {.left = 1, .width = 1, .height = 2, .localMap = colours(4, 10), .rows = {{2}, {3}}},
+            {.left = 2,
+             .width = 1,
+             .height = 1,
+             .interlaced = true,
+             .localMap = colours(2, 200),
+             .rows = {{1}}}}};
+    auto image = decode(translator, gifFile(tiles));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(image->palette(), nullptr);
+    // colours(n, base)[i] is (base + i, base + 2i, i).
+    EXPECT_EQ(pixelsOf(*image),
+              (Bytes{102, 104, 2, 255, 12, 14, 2, 255, 201, 202, 1, 255, 101, 102, 1, 255, /**/
+                     103, 106, 3, 255, 13, 16, 3, 255, 101, 102, 1, 255, 101, 102, 1, 255}));
+}
+
+TEST(GifPalette, LocalMapsAreComparedAfterGiflibHasLetGoOfThem) {
+    // giflib frees an image's local map when it reads the next image: the first image's
+    // map must have been kept to be compared with the second's.
+    Gif twoLocal{
+        .width = 2,
+        .height = 1,
+        .globalMap = colours(2, 0),
+        .images = {
+            {.width = 1, .height = 1, .localMap = colours(4, 40), .rows = {{3}}},
+            {.left = 1, .width = 1, .height = 1, .localMap = colours(4, 40), .rows = {{1}}}}};
+    auto same = decode(translator, gifFile(twoLocal));
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*same), (Bytes{3, 1}));
+    twoLocal.images[1].localMap = colours(4, 90);
+    auto different = decode(translator, gifFile(twoLocal));
+    ASSERT_TRUE(different);
+    EXPECT_EQ(different->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixelsOf(*different), (Bytes{43, 46, 3, 255, 91, 92, 1, 255}));
+}
+
+TEST(GifPalette, AFileWhoseTrailerIsMissingDecodes) {
+    const Bytes whole = gifFile({.width = 3,
+                                 .height = 1,
+                                 .globalMap = colours(4, 0),
+                                 .images = {{.width = 3, .height = 1, .rows = {{1, 2, 3}}}}});
+    ASSERT_EQ(whole.back(), 0x3B);
+    auto image = decode(translator, Bytes(whole.begin(), whole.end() - 1));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 2, 3}));
+    // Without any complete image, a missing trailer is still a cut file.
+    const Bytes screenOnly = gifFile({.width = 3, .height = 1, .globalMap = colours(4, 0)});
+    EXPECT_THROW(decode(translator, Bytes(screenOnly.begin(), screenOnly.end() - 1)),
+                 io::TranslatorFormatException);
 }
 
 TEST(GifPalette, AFileWithoutAnyMapDecodesWithoutAPalette) {

@@ -108,20 +108,61 @@ TEST(JpegDecoding, AFileCutInItsImageDataKeepsItsPicture) {
     const long firstRows = 64 * 3 * 8;
     EXPECT_TRUE(std::equal(out.begin(), out.begin() + firstRows, pixelsOf(*whole).begin()))
         << "the rows before the cut are intact";
+    EXPECT_TRUE(image->isTruncated());
+    EXPECT_FALSE(whole->isTruncated());
 }
 
-TEST(JpegDecoding, ExifFilesAreNotRecognisedButDecodeWhenAsked) {
+TEST(JpegDecoding, ExifAndBareFilesAreRecognisedByTheirStartOfImage) {
     const Bytes colour = blocks(8, 8, 3);
     const Bytes exif = jpegFile({.width = 8, .height = 8, .jfif = false, .samples = colour});
+    // Without JFIF or Exif: the tables come straight after the start-of-image marker.
+    const Bytes bare =
+        jpegFile({.width = 8, .height = 8, .jfif = false, .exif = false, .samples = colour});
     const Bytes jfif = jpegFile({.width = 8, .height = 8, .samples = colour});
+    ASSERT_EQ(bare[3], 0xDB) << "a quantisation table first";
     TranslatorRoster roster;
-    io::MemoryFile exifFile(exif.data(), exif.size());
-    io::MemoryFile jfifFile(jfif.data(), jfif.size());
-    EXPECT_EQ(roster.findTranslator(&exifFile), nullptr);
-    EXPECT_NE(roster.findTranslator(&jfifFile), nullptr);
-    auto image = decode(translator, exif);
-    ASSERT_TRUE(image);
-    EXPECT_LE(largestDifference(pixelsOf(*image), colour), 3);
+    for (const Bytes* file : {&exif, &bare, &jfif}) {
+        io::MemoryFile memory(file->data(), file->size());
+        auto* found = roster.findTranslator(&memory);
+        ASSERT_NE(found, nullptr);
+        EXPECT_STREQ(found->getClassName().cString(), "Object:Translator:TranslatorJPG");
+        auto image = decode(translator, *file);
+        ASSERT_TRUE(image);
+        EXPECT_LE(largestDifference(pixelsOf(*image), colour), 3);
+    }
+    // Two bytes of the marker are not enough: other formats' files are left alone.
+    io::MemoryFile almost("\xFF\xD8\x00\x00", 4);
+    EXPECT_FALSE(translator.identify(&almost));
+}
+
+TEST(JpegDecoding, InkPicturesBecomeRedGreenBlue) {
+    // Adobe's CMYK samples are inverted: 255 is no ink. Flat blocks: no ink, full cyan,
+    // full magenta and yellow, half black.
+    const std::uint8_t inks[4][4] = {
+        {255, 255, 255, 255}, {0, 255, 255, 255}, {255, 0, 0, 255}, {255, 255, 255, 128}};
+    const std::uint8_t expected[4][3] = {
+        {255, 255, 255}, {0, 255, 255}, {255, 0, 0}, {128, 128, 128}};
+    Bytes samples;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x)
+            samples.insert(samples.end(), inks[x / 16], inks[x / 16] + 4);
+    for (J_COLOR_SPACE stored : {JCS_CMYK, JCS_YCCK}) {
+        const Bytes file = jpegFile({.width = 64,
+                                     .height = 16,
+                                     .colourSpace = JCS_CMYK,
+                                     .quality = 100,
+                                     .storedSpace = stored,
+                                     .samples = samples});
+        auto image = decode(translator, file);
+        ASSERT_TRUE(image) << stored;
+        EXPECT_EQ(image->getFormat(), PixelFormat::RGB24);
+        const Bytes out = pixelsOf(*image);
+        for (int block = 0; block < 4; ++block)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(out[std::size_t(8 * 64 * 3 + (block * 16 + 8) * 3 + c)],
+                            expected[block][c], 3)
+                    << "space " << stored << " block " << block << " channel " << c;
+    }
 }
 
 // The file with its frame header's height and width replaced.
@@ -141,11 +182,10 @@ Bytes withSize(Bytes file, unsigned width, unsigned height) {
 TEST(JpegFailures, BadFilesRaiseTheFormatExceptionAndTheTranslatorGoesOn) {
     const Bytes colour = blocks(8, 8, 3);
     const Bytes good = jpegFile({.width = 8, .height = 8, .samples = colour});
-    const Bytes cmyk =
-        jpegFile({.width = 8, .height = 8, .colourSpace = JCS_CMYK, .samples = blocks(8, 8, 4)});
     const Bytes headerOnly(good.begin(), good.begin() + 20);
-    for (const Bytes& bad :
-         {Bytes{}, cmyk, headerOnly, Bytes{'n', 'o', 't', ' ', 'J', 'P', 'E', 'G'}}) {
+    EXPECT_EQ(test::refusalOf(translator, Bytes{'n', 'o', 't', ' ', 'J', 'P', 'E', 'G'}),
+              "JPEG: Not a JPEG file: starts with 0x6e 0x6f");
+    for (const Bytes& bad : {Bytes{}, headerOnly, Bytes{'n', 'o', 't', ' ', 'J', 'P', 'E', 'G'}}) {
         EXPECT_THROW(decode(translator, bad), io::TranslatorFormatException);
         auto image = decode(translator, good);
         ASSERT_TRUE(image);

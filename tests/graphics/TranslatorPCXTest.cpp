@@ -130,9 +130,10 @@ TEST(PcxFailures, MalformedFilesRaiseTheTranslatorExceptions) {
     Bytes backwards = file;
     backwards[4] = 5; // xMin 5, xMax 1
     EXPECT_THROW(decode(translator, backwards), io::TranslatorFormatException);
-    EXPECT_THROW(decode(translator, Bytes(file.begin(), file.begin() + 895)),
-                 io::TranslatorMemoryException)
-        << "too short for the trailing palette";
+    EXPECT_EQ(test::refusalOf(translator, Bytes(file.begin(), file.begin() + 895)),
+              "PCX: file shorter than its header and 256-colour palette");
+    EXPECT_EQ(test::refusalOf(translator, Bytes(file.begin(), file.begin() + 127)),
+              "PCX: file shorter than its header");
     EXPECT_THROW(decode(translator,
                         pcxFile({.width = 2, .height = 2, .planes = 4, .encoded = {1, 2, 3, 4}})),
                  io::TranslatorFormatException)
@@ -150,6 +151,16 @@ TEST(PcxTruncation, MissingDataLeavesZerosAndADanglingRunIsDropped) {
         decode(translator, pcxFile({.width = 1, .height = 2, .planes = 3, .encoded = {7, 0xC3}}));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelsOf(*image), (Bytes{7, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(image->isTruncated());
+
+    auto whole =
+        decode(translator, pcxFile({.width = 1, .height = 2, .planes = 3, .encoded = {0xCC, 7}}));
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(whole->isTruncated());
+
+    // A header and nothing after it holds no picture at all.
+    EXPECT_EQ(test::refusalOf(translator, pcxFile({.width = 4, .height = 2, .bitsPerPixel = 1})),
+              "PCX: no pixel data");
 }
 
 TEST(PcxIdentity, ChecksMakerVersionEncodingAndBits) {

@@ -51,7 +51,7 @@ Samples ramp(int depth, int channels, int width = 5) {
     return rows;
 }
 
-// 16-bit samples come out as their high byte; lower depths keep their values.
+// 16-bit samples come out as their high byte; 8-bit ones as they are.
 Samples toEightBits(Samples rows, int depth) {
     for (auto& row : rows)
         for (unsigned& s : row)
@@ -59,7 +59,18 @@ Samples toEightBits(Samples rows, int depth) {
     return rows;
 }
 
-TEST(PngFormats, GreySamplesOfEveryDepthBecomeBytesWithoutScaling) {
+// Grey levels of 1, 2 and 4 bits span 0..255: 1 bit gives 0 and 255, 2 bits steps of 85,
+// 4 bits steps of 17.
+Samples greyToEightBits(Samples rows, int depth) {
+    if (depth >= 8)
+        return toEightBits(rows, depth);
+    for (auto& row : rows)
+        for (unsigned& s : row)
+            s = s * 255 / ((1u << depth) - 1);
+    return rows;
+}
+
+TEST(PngFormats, GreyLevelsOfEveryDepthSpanTheWholeByte) {
     for (int depth : {1, 2, 4, 8, 16}) {
         const Samples samples = ramp(depth, 1);
         auto image = decodePng({.width = 5,
@@ -69,9 +80,19 @@ TEST(PngFormats, GreySamplesOfEveryDepthBecomeBytesWithoutScaling) {
                                 .rows = pngRows(samples, depth)});
         ASSERT_TRUE(image) << depth;
         EXPECT_EQ(image->getFormat(), PixelFormat::GREY8) << depth;
-        EXPECT_EQ(pixels(*image), flatten(toEightBits(samples, depth))) << depth;
+        EXPECT_EQ(pixels(*image), flatten(greyToEightBits(samples, depth))) << depth;
         EXPECT_EQ(image->palette(), nullptr);
     }
+    // With a transparent grey level the levels scale the same, beside their alpha.
+    auto keyed = decodePng({.width = 4,
+                            .height = 1,
+                            .bitDepth = 2,
+                            .colourType = PNG_COLOR_TYPE_GRAY,
+                            .rows = pngRows({{0, 1, 2, 3}}, 2),
+                            .key = png_color_16{0, 0, 0, 0, 2}});
+    ASSERT_TRUE(keyed);
+    EXPECT_EQ(keyed->getFormat(), PixelFormat::GREY_ALPHA16);
+    EXPECT_EQ(pixels(*keyed), (Bytes{0, 255, 85, 255, 170, 0, 255, 255}));
 }
 
 TEST(PngFormats, PaletteIndicesOfEveryDepthKeepTheirPalette) {
@@ -217,6 +238,49 @@ TEST(PngTransparency, FileGammaIsCorrectedForTheScreen) {
     EXPECT_EQ(out[0], 0);
     EXPECT_NEAR(out[1], 136, 1); // 255 * (64 / 255) ^ (1 / 2.2)
     EXPECT_EQ(out[2], 255);
+}
+
+TEST(PngTransparency, PaletteGammaFollowsOneRuleForEveryDepthAndInterlacing) {
+    // The same four colours stored at every palette depth, plain and interlaced: all
+    // decode to the same gamma-corrected palette.
+    const std::vector<test::Rgb> colours = {
+        {0, 0, 0}, {64, 128, 192}, {10, 20, 30}, {255, 255, 255}};
+    const Samples indices = {{0, 1, 2, 3, 1, 2, 3, 0, 2}, {3, 2, 1, 0, 3, 2, 1, 0, 1}};
+    std::vector<Bytes> decoded;
+    for (int depth : {2, 4, 8})
+        for (bool interlaced : {false, true}) {
+            auto image = decodePng({.width = 9,
+                                    .height = 2,
+                                    .bitDepth = depth,
+                                    .colourType = PNG_COLOR_TYPE_PALETTE,
+                                    .interlaced = interlaced,
+                                    .rows = pngRows(indices, depth),
+                                    .palette = colours,
+                                    .gamma = 1.0});
+            ASSERT_TRUE(image && image->palette()) << depth;
+            EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+            EXPECT_EQ(pixels(*image), flatten(indices)) << depth << " " << interlaced;
+            Bytes palette;
+            for (int i = 0; i < 4; ++i)
+                test::append(palette, entry(*image, i));
+            decoded.push_back(palette);
+        }
+    for (const Bytes& palette : decoded)
+        EXPECT_EQ(palette, decoded.front());
+    // Gamma 1 on a 2.2 screen: 64 becomes 255 * (64 / 255) ^ (1 / 2.2).
+    EXPECT_NEAR(decoded.front()[4], 136, 1);
+    EXPECT_EQ(decoded.front()[12], 255);
+
+    // An insignificant gamma (within 5 % of the screen's) leaves the palette alone.
+    auto near = decodePng({.width = 9,
+                           .height = 2,
+                           .bitDepth = 8,
+                           .colourType = PNG_COLOR_TYPE_PALETTE,
+                           .rows = pngRows(indices, 8),
+                           .palette = colours,
+                           .gamma = 1 / 2.25});
+    ASSERT_TRUE(near);
+    EXPECT_EQ(entry(*near, 1), (Bytes{64, 128, 192, 0}));
 }
 
 // The file with its IHDR size replaced (and the chunk's CRC made right again).

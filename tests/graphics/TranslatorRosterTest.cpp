@@ -73,8 +73,11 @@ TEST(ImageRoster, TheWeakTgaTestCatchesWhatNothingEarlierClaims) {
     EXPECT_EQ(recognise(roster, pcxLike), "TranslatorPCX");
     EXPECT_EQ(recognise(roster, withPrefix("\xFF\xD8\xFF\xE1\x10\x00"
                                            "Exif")),
-              "none")
-        << "a JPEG without the JFIF tag is not recognised";
+              "TranslatorJPG")
+        << "a JPEG is known by its start-of-image marker, JFIF tag or not";
+    // A TGA whose ID field is 255 bytes long starts with FF, but its colour-map type (0 or
+    // 1) can never be D8.
+    EXPECT_EQ(recognise(roster, withPrefix("\xFF\x01\x01 colour-mapped")), "TranslatorTGA");
     EXPECT_EQ(recognise(roster, withPrefix("plain text")), "none");
     EXPECT_EQ(recognise(roster, {}), "none");
 }
@@ -94,8 +97,11 @@ TEST(ImageRoster, FoundTranslatorsDecodeTheirFilesAndTiffYieldsNoImage) {
     EXPECT_EQ(translator->translate(file.getInputStream(), -1), nullptr);
 
     const std::vector<std::pair<std::string, Bytes>> files = {
-        {"TranslatorDDS",
-         test::ddsFile({.width = 1, .height = 1, .bitCount = 24, .data = {1, 2, 3}})},
+        {"TranslatorDDS", test::ddsFile({.width = 1,
+                                         .height = 1,
+                                         .bitCount = 24,
+                                         .masks = {0xFF0000, 0xFF00, 0xFF, 0},
+                                         .data = {1, 2, 3}})},
         {"TranslatorGIF", test::gifFile({.width = 1,
                                          .height = 1,
                                          .globalMap = {{1, 2, 3}, {4, 5, 6}},

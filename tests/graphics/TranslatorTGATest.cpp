@@ -188,45 +188,141 @@ TEST(TgaRunLength, OverlongAndTruncatedPacketsStayInsideTheImage) {
     EXPECT_EQ(pixelsOf(*cut), (Bytes{1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(TgaFailures, UnsupportedLayoutsAreFormatErrors) {
-    EXPECT_THROW(decodeTga({.imageType = 3, .width = 1, .height = 1, .depth = 8, .pixelData = {0}}),
-                 io::TranslatorFormatException)
-        << "grey images";
-    EXPECT_THROW(decodeTga({.imageType = 9,
-                            .colourMapType = 1,
-                            .colourMapLength = 1,
-                            .colourMapEntryBits = 24,
-                            .colourMap = {0, 0, 0},
-                            .width = 1,
-                            .height = 1,
-                            .depth = 8}),
-                 io::TranslatorFormatException);
-    EXPECT_THROW(decodeTga({.width = 1, .height = 1, .depth = 12, .pixelData = {0, 0}}),
-                 io::TranslatorFormatException);
-    EXPECT_THROW(decodeTga({.width = 1, .height = 1, .depth = 8, .pixelData = {0}}),
-                 io::TranslatorFormatException)
-        << "8-bit pixels need a colour map";
-    EXPECT_THROW(decodeTga({.imageType = 1,
-                            .colourMapType = 1,
-                            .colourMapLength = 1,
-                            .colourMapEntryBits = 8,
-                            .colourMap = {0},
-                            .width = 1,
-                            .height = 1,
-                            .depth = 8,
-                            .pixelData = {0}}),
-                 io::TranslatorFormatException);
+TEST(TgaFailures, UnsupportedLayoutsAreFormatErrorsThatSayWhy) {
+    EXPECT_EQ(
+        test::refusalOf(
+            translator,
+            tgaFile({.imageType = 32, .width = 1, .height = 1, .depth = 8, .pixelData = {0}})),
+        "TGA: unsupported image type 32");
+    EXPECT_EQ(test::refusalOf(translator,
+                              tgaFile({.width = 1, .height = 1, .depth = 12, .pixelData = {0, 0}})),
+              "TGA: unsupported pixel depth 12");
+    EXPECT_EQ(test::refusalOf(translator,
+                              tgaFile({.width = 1, .height = 1, .depth = 8, .pixelData = {0}})),
+              "TGA: 8-bit pixels need a colour map");
+    EXPECT_EQ(
+        test::refusalOf(
+            translator,
+            tgaFile(
+                {.imageType = 3, .width = 1, .height = 1, .depth = 24, .pixelData = {0, 0, 0}})),
+        "TGA: grey pixels of 24 bits");
+    EXPECT_EQ(
+        test::refusalOf(
+            translator,
+            tgaFile({.imageType = 9, .width = 1, .height = 1, .depth = 8, .pixelData = {0, 0}})),
+        "TGA: colour-mapped image without a colour map (8 bits)");
+    EXPECT_EQ(test::refusalOf(translator, tgaFile({.imageType = 1,
+                                                   .colourMapType = 1,
+                                                   .colourMapLength = 1,
+                                                   .colourMapEntryBits = 8,
+                                                   .colourMap = {0},
+                                                   .width = 1,
+                                                   .height = 1,
+                                                   .depth = 8,
+                                                   .pixelData = {0}})),
+              "TGA: colour-map entries of 8 bits");
     const Bytes file = tgaFile({.width = 1, .height = 1, .depth = 24, .pixelData = {1, 2, 3}});
-    EXPECT_THROW(decode(translator, Bytes(file.begin(), file.begin() + 17)),
-                 io::TranslatorFormatException);
+    EXPECT_EQ(test::refusalOf(translator, Bytes(file.begin(), file.begin() + 17)),
+              "TGA: file shorter than its header");
     EXPECT_THROW(decodeTga({.width = 65535, .height = 65535, .depth = 32}),
                  io::TranslatorMemoryException);
 }
 
-TEST(TgaTruncation, MissingPixelsAreZero) {
+TEST(TgaTruncation, MissingPixelsAreZeroAndNoPixelsAtAllIsNoPicture) {
     auto image = decodeTga({.width = 2, .height = 2, .depth = 24, .pixelData = {1, 2, 3, 4}});
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelsOf(*image), (Bytes{0, 0, 0, 0, 0, 0, /**/ 1, 2, 3, 0, 0, 0}));
+    EXPECT_TRUE(image->isTruncated());
+    auto packets = decodeTga(
+        {.imageType = 10, .width = 2, .height = 2, .depth = 24, .pixelData = {0x81, 1, 2, 3}});
+    ASSERT_TRUE(packets);
+    EXPECT_TRUE(packets->isTruncated());
+    auto whole = decodeTga({.width = 1, .height = 1, .depth = 24, .pixelData = {1, 2, 3}});
+    EXPECT_FALSE(whole->isTruncated());
+
+    // An 18-byte file: a header and no pixels.
+    EXPECT_EQ(test::refusalOf(translator, tgaFile({.width = 2, .height = 2, .depth = 24})),
+              "TGA: no pixel data");
+    EXPECT_EQ(test::refusalOf(translator,
+                              tgaFile({.imageType = 10, .width = 2, .height = 2, .depth = 32})),
+              "TGA: no pixel data");
+}
+
+TEST(TgaGrey, UncompressedAndRunLengthGreyLevels) {
+    auto plain = decodeTga(
+        {.imageType = 3, .width = 3, .height = 1, .depth = 8, .pixelData = {0, 128, 255}});
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->getFormat(), PixelFormat::GREY8);
+    EXPECT_EQ(pixelsOf(*plain), (Bytes{0, 128, 255}));
+
+    const Bytes levels = {9, 9, 9, 50, 60, 70, 70, 70};
+    auto packed = decodeTga({.imageType = 11,
+                             .width = 4,
+                             .height = 2,
+                             .depth = 8,
+                             .descriptor = 0x20,
+                             .pixelData = tgaEncode(levels, 1)});
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(packed->getFormat(), PixelFormat::GREY8);
+    EXPECT_EQ(pixelsOf(*packed), levels);
+
+    auto withAlpha =
+        decodeTga({.imageType = 3, .width = 1, .height = 1, .depth = 16, .pixelData = {77, 200}});
+    ASSERT_TRUE(withAlpha);
+    EXPECT_EQ(withAlpha->getFormat(), PixelFormat::GREY_ALPHA16);
+    EXPECT_EQ(pixelsOf(*withAlpha), (Bytes{77, 200}));
+}
+
+TEST(TgaColourMapped, RunLengthIndicesKeepTheirColourMap) {
+    const Bytes indices = {0, 0, 0, 1, 2, 1, 1, 1};
+    auto image = decodeTga({.imageType = 9,
+                            .colourMapType = 1,
+                            .colourMapLength = 3,
+                            .colourMapEntryBits = 24,
+                            .colourMap = {1, 2, 3, 4, 5, 6, 7, 8, 9},
+                            .width = 4,
+                            .height = 2,
+                            .depth = 8,
+                            .pixelData = tgaEncode(indices, 1)});
+    ASSERT_TRUE(image && image->palette());
+    EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+    // Bottom-up: the second stored row is the top one.
+    EXPECT_EQ(pixelsOf(*image), (Bytes{2, 1, 1, 1, /**/ 0, 0, 0, 1}));
+    const std::uint8_t* second = image->palette()->entry(1);
+    EXPECT_EQ(Bytes(second, second + 4), (Bytes{6, 5, 4, 0}));
+}
+
+TEST(TgaOrigin, RightToLeftRowsAreMirrored) {
+    const Bytes stored = {1, 2, 3, 4, 5, 6, 7, 8, 9, /**/ 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    for (int type : {2, 10}) {
+        const Bytes data = type == 2 ? stored : tgaEncode(stored, 3);
+        // Top-down and right-to-left: each row read from the right edge.
+        auto topRight = decodeTga({.imageType = type,
+                                   .width = 3,
+                                   .height = 2,
+                                   .depth = 24,
+                                   .descriptor = 0x30,
+                                   .pixelData = data});
+        ASSERT_TRUE(topRight) << type;
+        EXPECT_EQ(pixelsOf(*topRight),
+                  (Bytes{7, 8, 9, 4, 5, 6, 1, 2, 3, /**/ 16, 17, 18, 13, 14, 15, 10, 11, 12}))
+            << type;
+        // Bottom-up and right-to-left: turned both ways.
+        auto bottomRight = decodeTga({.imageType = type,
+                                      .width = 3,
+                                      .height = 2,
+                                      .depth = 24,
+                                      .descriptor = 0x10,
+                                      .pixelData = data});
+        EXPECT_EQ(pixelsOf(*bottomRight),
+                  (Bytes{16, 17, 18, 13, 14, 15, 10, 11, 12, /**/ 7, 8, 9, 4, 5, 6, 1, 2, 3}))
+            << type;
+    }
+    // Pictures of no width have nothing to mirror.
+    auto empty =
+        decodeTga({.width = 0, .height = 3, .depth = 24, .descriptor = 0x10, .pixelData = {1}});
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->getWidth(), 0);
 }
 
 TEST(TgaIdentity, TheWeakTestLooksAtTwoBytes) {

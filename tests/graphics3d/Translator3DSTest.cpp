@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -448,60 +447,26 @@ TEST(Translator3DSRead, RejectsDamagedFilesWithFormatExceptions) {
     }
 }
 
-// ---- translate() and the model builder
+// ---- translate()
 
-class RecordingBuilder : public ModelBuilder3DS {
-public:
-    explicit RecordingBuilder(std::function<void(const Scene3DS&, ModelTranslator&)> seen)
-        : seen(std::move(seen)) {}
-    Model* build(const Scene3DS& scene, ModelTranslator& translator) override {
-        seen(scene, translator);
-        return nullptr;
-    }
-
-private:
-    std::function<void(const Scene3DS&, ModelTranslator&)> seen;
-};
-
-TEST(Translator3DSTranslate, AnswersNullWithoutEditorAndHandsScenesToTheBuilder) {
+TEST(Translator3DSTranslate, AnswersNullWithoutEditorAndGoesOnAfterADamagedFile) {
     Translator3DS translator;
     const Bytes materialsOnly =
         Chunk(0x4D4D).add(test::materialChunk({.name = "M"})).add(Chunk(0xB000)).bytes();
     io::MemoryFile bare(materialsOnly.data(), materialsOnly.size());
     EXPECT_EQ(translator.translate(bare.getInputStream(), -1), nullptr);
 
-    const Bytes model = test::modelFile({test::objectChunk("O", quadMesh({quadFaces()}))});
-    io::MemoryFile noBuilder(model.data(), model.size());
-    try {
-        translator.translate(noBuilder.getInputStream(), -1);
-        FAIL() << "a model that cannot be built must not pass for an empty one";
-    } catch (const io::TranslatorFormatException&) {
-        FAIL() << "the file is sound";
-    } catch (const io::TranslatorException& e) {
-        EXPECT_NE(std::string(e.getMessage().cString()).find("builder"), std::string::npos);
-    }
-
-    int builds = 0;
-    translator.setModelBuilder(
-        std::make_unique<RecordingBuilder>([&](const Scene3DS& scene, ModelTranslator& lender) {
-            ++builds;
-            EXPECT_EQ(scene.meshes.size(), 1u);
-            EXPECT_EQ(&lender, &translator);
-        }));
-    io::MemoryFile built(model.data(), model.size());
-    translator.translate(built.getInputStream(), -1);
-    EXPECT_EQ(builds, 1);
-    io::MemoryFile bareAgain(materialsOnly.data(), materialsOnly.size());
-    EXPECT_EQ(translator.translate(bareAgain.getInputStream(), -1), nullptr);
-    EXPECT_EQ(builds, 1) << "no builder call without a 3D-editor chunk";
-
     // A failed file leaves nothing behind for the next one.
     const Bytes broken = Chunk(0x4D4D).add(Chunk(0x3D3D).forceLength(3)).bytes();
     io::MemoryFile bad(broken.data(), broken.size());
     EXPECT_THROW(translator.translate(bad.getInputStream(), -1), io::TranslatorFormatException);
+    const Bytes model = test::modelFile({test::objectChunk("O", quadMesh({quadFaces()}))});
     io::MemoryFile good(model.data(), model.size());
-    translator.translate(good.getInputStream(), -1);
-    EXPECT_EQ(builds, 2);
+    const auto built =
+        object::Pointer<Model>::adopt(translator.translate(good.getInputStream(), -1));
+    const auto* staticModel = dynamic_cast<const StaticModel*>(built.get());
+    ASSERT_NE(staticModel, nullptr);
+    EXPECT_EQ(staticModel->meshCount(), 1u);
 }
 
 } // namespace

@@ -90,6 +90,30 @@ TEST(ErrorTable, ErrnoValuesMapOntoEngineCodes) {
     EXPECT_EQ(errorCodeForErrno(0), 0);
 }
 
+TEST(ErrorTable, SystemErrorsKeepTheTableAndAddTheSystemsWords) {
+    // Permission denied is outside the table: the message stays "IOException".
+    try {
+        raiseSystemError(EACCES);
+        ADD_FAILURE() << "nothing raised";
+    } catch (const IOException& e) {
+        EXPECT_STREQ(e.getName().cString(), "IOException");
+        EXPECT_STREQ(e.getMessage().cString(), "IOException");
+        EXPECT_STREQ(e.getDetail().cString(), "Permission denied");
+    }
+    try {
+        errno = ENOSPC;
+        raiseLastError(FileOperation::Write);
+    } catch (const DiskFullException& e) {
+        EXPECT_STREQ(e.getMessage().cString(), "There is not enough space on the disk.");
+        EXPECT_STREQ(e.getDetail().cString(), "No space left on device");
+    }
+    try {
+        raiseError(ErrorCode::FILE_NOT_FOUND);
+    } catch (const FileNotFoundException& e) {
+        EXPECT_STREQ(e.getDetail().cString(), "") << "no detail unless one is given";
+    }
+}
+
 TEST(ErrorTable, ExceptionsWithoutTextCarryTheirShortName) {
     EXPECT_STREQ(IOException().getMessage().cString(), "IOException");
     EXPECT_STREQ(FileNotFoundException().getMessage().cString(), "FileNotFoundException");

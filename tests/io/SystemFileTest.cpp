@@ -53,6 +53,32 @@ TEST(SystemFileOpening, FailuresFollowTheErrorTable) {
               std::make_pair(std::string("IOException"), std::string("IOException")));
 }
 
+// The detail of the exception an operation raises.
+template <class Operation>
+std::string detailOf(Operation operation) {
+    try {
+        operation();
+    } catch (const object::Exception& e) {
+        return e.getDetail().cString();
+    }
+    return "nothing raised";
+}
+
+TEST(SystemFileOpening, FailuresCarryTheReasonInWordsBesideTheFixedMessage) {
+    TempDirectory dir;
+    EXPECT_EQ(detailOf([&] { openFile(dir.path("missing.txt"), SystemFile::MODE_READ); }),
+              "No such file or directory");
+    EXPECT_EQ(detailOf([&] { openFile(dir.path("nodir/file.txt"), SystemFile::MODE_READ); }),
+              "No such directory");
+    EXPECT_EQ(detailOf([&] { openFile(dir.path(), SystemFile::MODE_READ); }), "Is a directory");
+    const std::string plain = dir.write("plain", "x");
+    EXPECT_EQ(detailOf([&] { openFile(plain + "/below", SystemFile::MODE_READ); }),
+              "Not a directory");
+    auto held = openFile(plain, SystemFile::MODE_READ);
+    EXPECT_EQ(detailOf([&] { openFile(plain, SystemFile::MODE_READ); }),
+              "Resource temporarily unavailable");
+}
+
 TEST(SystemFileOpening, SecondOpenOfAHeldFileIsASharingViolation) {
     TempDirectory dir;
     const std::string name = dir.write("held.txt", "original");

@@ -209,7 +209,11 @@ struct Jpeg {
     J_COLOR_SPACE colourSpace = JCS_RGB; // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK
     int quality = 90;
     bool jfif = true; // the JFIF header; without it an Exif header is written instead
+    bool exif = true; // the Exif header of files without JFIF; without either, none
     bool progressive = false;
+    // The colour space the file stores, when not libjpeg's choice for the input (JCS_YCCK
+    // for CMYK input).
+    J_COLOR_SPACE storedSpace = JCS_UNKNOWN;
     std::vector<jpeg_scan_info> scans{}; // a scan script of its own, when not empty
     Bytes samples{};                     // width x height x components, top row first
 };
@@ -235,6 +239,8 @@ inline Bytes jpegFile(const Jpeg& jpeg) {
     cinfo.in_color_space = jpeg.colourSpace;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, jpeg.quality, TRUE);
+    if (jpeg.storedSpace != JCS_UNKNOWN)
+        jpeg_set_colorspace(&cinfo, jpeg.storedSpace);
     cinfo.write_JFIF_header = jpeg.jfif ? TRUE : FALSE;
     if (jpeg.progressive)
         jpeg_simple_progression(&cinfo);
@@ -243,7 +249,7 @@ inline Bytes jpegFile(const Jpeg& jpeg) {
         cinfo.num_scans = int(jpeg.scans.size());
     }
     jpeg_start_compress(&cinfo, TRUE);
-    if (!jpeg.jfif) {
+    if (!jpeg.jfif && jpeg.exif) {
         static const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0};
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
     }
@@ -283,9 +289,16 @@ struct Dds {
     std::int32_t levels = 0; // the mipmap count field
     std::string fourCC{};    // "DXT1", "DXT3", "DXT5", or empty for RGB data
     std::uint32_t bitCount = 0;
-    std::uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
+    std::uint32_t masks[4] = {0, 0, 0, 0}; // red (or luminance), green, blue, alpha
     Bytes data{};                          // every level's data, one after the other
+    // The pixel-format flags; 0 chooses them as writers do: FourCC, or RGB with the
+    // alpha-pixels flag when an alpha mask is given.
+    std::uint32_t pixelFlags = 0;
 };
+
+constexpr std::uint32_t DDS_ALPHA_PIXELS = 0x1;
+constexpr std::uint32_t DDS_RGB = 0x40;
+constexpr std::uint32_t DDS_LUMINANCE = 0x20000;
 
 inline Bytes ddsFile(const Dds& dds) {
     Bytes out;
@@ -299,7 +312,9 @@ inline Bytes ddsFile(const Dds& dds) {
     put32(out, std::uint32_t(dds.levels));
     out.resize(76, 0); // 11 reserved words
     put32(out, 32);    // pixel format size
-    put32(out, dds.fourCC.empty() ? 0x40 : 0x4);
+    const std::uint32_t chosen =
+        dds.fourCC.empty() ? DDS_RGB | (dds.masks[3] ? DDS_ALPHA_PIXELS : 0) : 0x4;
+    put32(out, dds.pixelFlags ? dds.pixelFlags : chosen);
     std::uint32_t code = 0;
     for (std::size_t i = 0; i < dds.fourCC.size() && i < 4; ++i)
         code |= std::uint32_t(std::uint8_t(dds.fourCC[i])) << (8 * i);

@@ -40,12 +40,17 @@ struct Bmp {
     std::vector<Rgb> palette{};   // written as stored (4 bytes an entry, 3 for core headers)
     Bytes pixelData{};            // the stored pixel bytes
     std::int64_t dataOffset = -1; // -1: right after the palette
+    // Bit-field masks (red, green, blue, alpha): inside info headers of 52 bytes and more,
+    // after a 40-byte header otherwise (three, four with compression 6).
+    std::vector<std::uint32_t> masks{};
 };
 
 inline Bytes bmpFile(const Bmp& bmp) {
     const bool core = bmp.infoSize == 12;
     const std::uint32_t entryBytes = core ? 3 : 4;
-    const std::uint32_t headers = 14 + bmp.infoSize;
+    const bool masksInHeader = bmp.infoSize >= 52;
+    const std::uint32_t trailingMasks = masksInHeader ? 0 : std::uint32_t(bmp.masks.size()) * 4;
+    const std::uint32_t headers = 14 + bmp.infoSize + trailingMasks;
     const std::uint32_t offset = bmp.dataOffset >= 0
                                      ? std::uint32_t(bmp.dataOffset)
                                      : headers + entryBytes * std::uint32_t(bmp.palette.size());
@@ -73,8 +78,14 @@ inline Bytes bmpFile(const Bmp& bmp) {
         put32(rest, 2835);
         put32(rest, bmp.coloursUsed);
         put32(rest, 0);
+        if (masksInHeader)
+            for (std::uint32_t mask : bmp.masks)
+                put32(rest, mask);
         rest.resize(std::max<std::size_t>(bmp.infoSize, 16) - 16, 0);
         append(out, rest);
+        if (!masksInHeader)
+            for (std::uint32_t mask : bmp.masks)
+                put32(out, mask);
     }
     for (const Rgb& c : bmp.palette) {
         put8(out, c[2]);

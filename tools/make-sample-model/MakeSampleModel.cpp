@@ -1,5 +1,5 @@
 // Writes the viewer's sample model, data/f5e_05.3ds, and its textures: a light twin-engine
-// jet fighter about 300 units long, centred near the origin, nose toward +y, top toward
+// jet fighter about 455 units long, centred near the origin, nose toward +y, top toward
 // +z, every face wound counter-clockwise seen from outside. The textures use every image
 // format the engine reads (BMP, PCX, TGA, GIF, JPEG, PNG); the model names them in 8.3
 // upper case as real files do, and one of them lies on disk in lower case.
@@ -317,9 +317,13 @@ void decalDisc(Part& part, Vec3 centre, float radius, const std::function<Vec3(V
 // ---- The aircraft
 
 constexpr int around = 24; // segments of every body section
-// The parts are drawn about 300 units long; the model is written 10 % larger, about 335
-// units, which the viewer's camera at 400 units frames whole from every side.
-constexpr float modelScale = 1.1f;
+// The parts are drawn about 300 units long; the model is written about 455 units long. The
+// viewer's camera sees it from 400 units through a frustum opening 45 degrees to each side,
+// which holds a sphere of radius 400 sin 45 = 283 about the model's origin however the
+// model is turned. Every point stays within 240 units of the origin (the fin tip is the
+// farthest), so no rotation cuts the jet, and seen from above it fills some 60 % of the
+// window's height.
+constexpr float modelScale = 1.5f;
 
 const UvMap skinMap = topView(-90.0f, 90.0f, -155.0f, 155.0f);
 
@@ -624,10 +628,10 @@ Rgb camouflage(int x, int y) {
     const float grain = 0.04f * (fine[std::size_t((x * 7 + y * 13) % 256)] - 0.5f);
     const float level = n + grain;
     if (level < 0.42f)
-        return {92, 104, 78}; // dark green-grey
+        return {128, 144, 104}; // dark green-grey
     if (level < 0.58f)
-        return {150, 140, 110}; // tan
-    return {176, 182, 170};     // light grey
+        return {192, 178, 138}; // tan
+    return {216, 218, 206};     // light grey
 }
 
 // 24-bit BMP rows are stored bottom-up, padded to four bytes.
@@ -703,7 +707,7 @@ Bytes tgaInsignia() {
             const float px = (float(x) + 0.5f - side / 2.0f) / (side / 2.0f);
             const float py = (side / 2.0f - float(row) - 0.5f) / (side / 2.0f);
             const float r = std::hypot(px, py);
-            Rgb c{20, 40, 120};
+            Rgb c{32, 64, 160};
             if (r > 0.93f)
                 c = {230, 230, 230};
             else if (insideStar(px / 0.8f, py / 0.8f))
@@ -722,8 +726,8 @@ Bytes pcxNozzle() {
     for (int i = 0; i < 256; ++i) {
         const float t = float(i) / 255.0f;
         // Dark blue-grey through steel to a straw-golden heat tint.
-        palette.push_back({std::uint8_t(40 + 170 * t), std::uint8_t(42 + 150 * t),
-                           std::uint8_t(55 + 100 * t * (1 - t) * 2 + 30 * t)});
+        palette.push_back({std::uint8_t(70 + 170 * t), std::uint8_t(72 + 150 * t),
+                           std::uint8_t(85 + 100 * t * (1 - t) * 2 + 30 * t)});
     }
     Random random(5);
     std::vector<float> streaks(width);
@@ -762,7 +766,7 @@ Bytes jpegFinFlash() {
                 return {190, 30, 40};
             if (x < 86)
                 return {240, 240, 240};
-            return {30, 50, 140};
+            return {40, 70, 170};
         }
         // Digits of 6 x 10 pixel cells, from x = 22 on, rows 34 to 54.
         const int cellX = (x - 22) / 18, inX = (x - 22) % 18, inY = y - 32;
@@ -779,7 +783,7 @@ Bytes jpegFinFlash() {
                      .samples = rgbPixels(width, height, shade)});
 }
 
-// The radome: dark grey with a lighter band where it meets the fuselage.
+// The radome: a mid grey, lighter toward the tip.
 Bytes pngRadome() {
     constexpr int side = 64;
     std::vector<Bytes> rows;
@@ -787,7 +791,7 @@ Bytes pngRadome() {
         Bytes row;
         for (int x = 0; x < side; ++x) {
             const float dx = (float(x) - 31.5f) / 32.0f, dy = (float(y) - 31.5f) / 32.0f;
-            const auto level = std::uint8_t(70 + 40 * std::max(0.0f, 1.0f - std::hypot(dx, dy)));
+            const auto level = std::uint8_t(120 + 45 * std::max(0.0f, 1.0f - std::hypot(dx, dy)));
             row.insert(row.end(), {level, std::uint8_t(level + 4), std::uint8_t(level + 8)});
         }
         rows.push_back(row);
@@ -826,55 +830,67 @@ int main(int argc, char** argv) {
         {"FINFLASH.JPG", "FINFLASH.JPG", jpegFinFlash()},
         {"RADOME.PNG", "RADOME.PNG", pngRadome()},
     };
+    // The viewer lights the jet with one white point light above, right of and in front of
+    // the eye and no ambient light of its own, so the global ambient (0.2) times a
+    // material's ambient colour is all that the faces turned from the light show. Seen from
+    // above, the light falls on the top at about 56 degrees from the normal; the shininess
+    // percentages become exponents below 1, so the specular colour adds almost evenly over
+    // every lit face. The lit colour is clamped before the texture modulates it, so a face
+    // is at most as bright as its texture: the textures' own colours keep the jet from
+    // washing out, and the materials only decide how near the lit faces come to them.
     const std::vector<Material> materials = {
         {.name = "SKIN",
-         .ambient = {0.2f, 0.2f, 0.2f},
-         .diffuse = {0.9f, 0.9f, 0.9f},
-         .specular = {0.25f, 0.25f, 0.25f},
+         .ambient = {1.0f, 1.0f, 1.0f},
+         .diffuse = {1.0f, 1.0f, 1.0f},
+         .specular = {0.45f, 0.45f, 0.45f},
          .shininess = 15,
          .texture = "CAMO1.BMP"},
         {.name = "CANOPY",
-         .ambient = {0.1f, 0.12f, 0.15f},
-         .diffuse = {0.6f, 0.7f, 0.8f},
+         .ambient = {0.8f, 0.85f, 0.9f},
+         .diffuse = {0.75f, 0.82f, 0.9f},
          .specular = {0.9f, 0.9f, 0.9f},
          .shininess = 80,
          .texture = "CANOPY.GIF"},
         {.name = "INSIGNIA",
-         .ambient = {0.2f, 0.2f, 0.2f},
+         .ambient = {1.0f, 1.0f, 1.0f},
          .diffuse = {0.95f, 0.95f, 0.95f},
+         .specular = {0.3f, 0.3f, 0.3f},
          .shininess = 15,
          .texture = "INSIG.TGA"},
         {.name = "NOZZLE",
-         .ambient = {0.2f, 0.2f, 0.2f},
-         .diffuse = {0.8f, 0.8f, 0.8f},
+         .ambient = {1.0f, 1.0f, 1.0f},
+         .diffuse = {0.85f, 0.85f, 0.85f},
          .specular = {0.7f, 0.7f, 0.7f},
          .shininess = 60,
          .texture = "NOZZLE.PCX"},
         {.name = "FINFLASH",
-         .ambient = {0.2f, 0.2f, 0.2f},
+         .ambient = {1.0f, 1.0f, 1.0f},
          .diffuse = {0.95f, 0.95f, 0.95f},
+         .specular = {0.3f, 0.3f, 0.3f},
          .shininess = 15,
          .texture = "FINFLASH.JPG"},
         {.name = "RADOME",
-         .ambient = {0.15f, 0.15f, 0.15f},
-         .diffuse = {0.8f, 0.8f, 0.8f},
-         .specular = {0.4f, 0.4f, 0.4f},
+         .ambient = {1.0f, 1.0f, 1.0f},
+         .diffuse = {0.9f, 0.9f, 0.9f},
+         .specular = {0.5f, 0.5f, 0.5f},
          .shininess = 40,
          .texture = "RADOME.PNG"},
+        // Intake mouths, exhaust throats and the ends of the fuselage: near black, but not
+        // the background's black.
         {.name = "DARK",
-         .ambient = {0.02f, 0.02f, 0.02f},
-         .diffuse = {0.07f, 0.07f, 0.08f},
+         .ambient = {0.3f, 0.3f, 0.32f},
+         .diffuse = {0.12f, 0.12f, 0.13f},
          .specular = {0.1f, 0.1f, 0.1f},
          .shininess = 10},
         {.name = "TANK",
-         .ambient = {0.15f, 0.15f, 0.15f},
-         .diffuse = {0.62f, 0.64f, 0.62f},
+         .ambient = {0.75f, 0.77f, 0.75f},
+         .diffuse = {0.6f, 0.62f, 0.6f},
          .specular = {0.35f, 0.35f, 0.35f},
          .shininess = 35},
         {.name = "MISSILE",
-         .ambient = {0.2f, 0.2f, 0.2f},
-         .diffuse = {0.92f, 0.92f, 0.9f},
-         .specular = {0.4f, 0.4f, 0.4f},
+         .ambient = {0.9f, 0.9f, 0.88f},
+         .diffuse = {0.85f, 0.85f, 0.83f},
+         .specular = {0.35f, 0.35f, 0.35f},
          .shininess = 40},
     };
     std::vector<Part> parts = {fuselage(), noseCone(), canopy(),     dropTank(),

@@ -5,14 +5,34 @@
 namespace orvane::tools {
 
 // The orvane-3ds program, for people whose model files misbehave:
+//   orvane-3ds info [--no-textures | --textures DIR] FILE...
+//                           builds each file's model as the engine does and prints, per
+//                           file, exactly these lines (scripts parse them):
+//                             file PATH
+//                             status ok | null | ExceptionClass: message
+//                             meshes N           the model's meshes
+//                             vertex-buffers N   distinct vertex buffers of the meshes
+//                             vertices N         their vertex counts added up
+//                             indices N          the meshes' index counts added up
+//                             appearances N      distinct appearances of the meshes
+//                             textures N         distinct textures of those appearances
+//                             bounds MINX MINY MINZ MAXX MAXY MAXZ  (%.6g), or bounds empty
+//                           the last seven only with status ok (null: no 3D-editor chunk).
+//                           Textures are loaded in an offscreen OpenGL context (no display
+//                           needed), from DIR or else the model file's directory; when no
+//                           context can be made it says so and exits 2. --no-textures
+//                           opens no texture file and needs no context: textures then
+//                           counts the distinct file names the appearances' texture maps
+//                           name (a map without a file name counts as the empty name).
 //   orvane-3ds dump FILE    the chunk tree as the engine's 3DS reader walks it: one line
 //                           per chunk with its id (hexadecimal), length field and depth,
 //                           indented by depth, and what the reader took from the chunks it
 //                           knows (counts, names, colours, percentages, file names); then
 //                           a summary line, or the reader's error
 // argv[0] is the program's name. Reports go to out, failures to err as
-// "FILE: ExceptionClass: message". Answers the exit code: 0, 1 when the file failed, 2
-// (after printing the usage) for bad arguments.
+// "FILE: ExceptionClass: message" (info puts them on its status line). Answers the exit
+// code: 0, 1 when a file failed, 2 (after printing the usage) for bad arguments or when
+// info has no OpenGL context to load textures with.
 int runModelTool(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 
 } // namespace orvane::tools

@@ -1,0 +1,120 @@
+#include "orvane/sample/SampleApplication.h"
+
+#include "orvane/native/Display.h"
+#include "orvane/sample/GraphicsView.h"
+#include "orvane/sample/MainWindow.h"
+#include "orvane/sample/RedrawTicker.h"
+#include "orvane/system/Thread.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <utility>
+
+namespace orvane::sample {
+namespace {
+
+// Every layout anchor: the view follows the window's size.
+constexpr std::uint32_t VIEW_ANCHORS = 0x33;
+constexpr float MINIMUM_SIDE = 256.0f;
+
+// A window's thread closes its X connection in a thread-local destructor that runs after
+// Window::close() has returned, and a process that exits meanwhile can crash inside Xlib.
+// Until the thread layer ends that race, the application waits (for at most a few
+// seconds) until the kernel no longer knows the thread.
+void awaitThreadEnd(std::uint32_t threadId) {
+    if (threadId == 0)
+        return;
+    const std::string task = "/proc/self/task/" + std::to_string(threadId);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (access(task.c_str(), F_OK) == 0 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+} // namespace
+
+SampleApplication::SampleApplication(Options options)
+    : options(std::move(options)) {}
+
+SampleApplication::~SampleApplication() = default;
+
+bool SampleApplication::handleMessage(application::Message*) {
+    return true;
+}
+
+bool SampleApplication::onStart() {
+    // The application loop takes messages only once onStart has returned, but the window
+    // may already want to end the run before that (closed at once, or a frame count
+    // reached by the first paints): a quit refused then would be lost and the program
+    // would never end. The loop's thread is this one, so it is recorded now.
+    thread.store(system::Thread::current(), std::memory_order_release);
+
+    const float width = float(options.width), height = float(options.height);
+    mainWindow = new MainWindow();
+    mainWindow->setSize({width, height});
+    mainWindow->minimumSize = {std::min(MINIMUM_SIDE, width), std::min(MINIMUM_SIDE, height)};
+
+    graphicsView = new GraphicsView({0.0f, 0.0f, width, height});
+    graphicsView->anchors = VIEW_ANCHORS;
+    graphicsView->configure({options.model,
+                             options.textures,
+                             {options.framesToDraw(), options.snapshot, options.statistics}});
+    mainWindow->addView(graphicsView);
+
+    if (!mainWindow->open()) {
+        if (!options.snapshot.empty()) {
+            offscreenWanted = true;
+        } else {
+            std::fprintf(stderr, "orvane-viewer: cannot open a window: %s\n",
+                         native::lastError().c_str());
+        }
+        giveUp(EXIT_FAILED);
+        return true;
+    }
+    if (options.isBatch() && graphicsView->getState() != GraphicsView::State::SHOWING) {
+        giveUp(EXIT_FAILED);
+        return true;
+    }
+
+    redrawTicker = new RedrawTicker(graphicsView);
+    redrawTicker->setPeriod(REDRAW_MILLISECONDS);
+    redrawTicker->start();
+    return true;
+}
+
+void SampleApplication::giveUp(int exitCode) {
+    code = exitCode;
+    quit();
+}
+
+bool SampleApplication::onStop() {
+    if (redrawTicker)
+        redrawTicker->stop();
+    if (mainWindow) {
+        system::Thread* windowThread = mainWindow->getThread();
+        const std::uint32_t windowThreadId = windowThread ? windowThread->getId() : 0;
+        mainWindow->close();
+        awaitThreadEnd(windowThreadId);
+    }
+    if (options.isBatch() && code != EXIT_FAILED && graphicsView && graphicsView->isFinished())
+        code = graphicsView->succeeded() ? EXIT_DONE : EXIT_FAILED;
+    if (redrawTicker)
+        redrawTicker->release();
+    if (mainWindow)
+        mainWindow->release();
+    if (graphicsView)
+        graphicsView->release();
+    redrawTicker = nullptr;
+    mainWindow = nullptr;
+    graphicsView = nullptr;
+    return true;
+}
+
+types::String SampleApplication::getClassName() const {
+    return object::classPath(application::Application::getClassName(), ":SampleApplication");
+}
+
+} // namespace orvane::sample

@@ -1,0 +1,21 @@
+#include "orvane/sample/ApplicationMain.h"
+#include "orvane/sample/Options.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    using orvane::sample::Options;
+    Options options;
+    std::string error;
+    if (!Options::parse(argc - 1, argv + 1, options, error)) {
+        std::fprintf(stderr, "orvane-viewer: %s\n(orvane-viewer --help says more)\n",
+                     error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(Options::usage(), stdout);
+        return 0;
+    }
+    return orvane::sample::applicationMain(options);
+}

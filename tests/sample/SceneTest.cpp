@@ -1,0 +1,144 @@
+#include "orvane/sample/Scene.h"
+#include "orvane/graphics/Image.h"
+#include "orvane/graphics/PixelFormat.h"
+#include "orvane/graphics/TranslatorPNG.h"
+#include "orvane/graphics3d/StaticModel.h"
+#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/io/SystemFile.h"
+#include "orvane/sample/Gui.h"
+#include "orvane/sample/Options.h"
+#include "orvane/sample/PngFile.h"
+#include "tests/graphics3d/RecordedContext.h"
+#include "tests/support/OffscreenGL.h"
+#include "tests/support/TempDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orvane::sample {
+namespace {
+
+using graphics3d::test::Calls;
+using graphics3d::test::RecordedContext;
+
+using SceneFrame = RecordedContext;
+
+// The frame's steps in their order, for a model without meshes: the model's own part is
+// only the placement it loads.
+TEST_F(SceneFrame, SelectsTheModeClearsLightsCullsAndThenPlacesTheModel) {
+    auto scene = object::make<Scene>();
+    const Calls camera = recorder.takeCalls();
+    EXPECT_NE(std::find(camera.begin(), camera.end(), "glMatrixMode(GL_PROJECTION)"), camera.end())
+        << "the camera is loaded at once";
+    auto model = object::make<graphics3d::StaticModel>();
+    model->initialise();
+    scene->model = model;
+    scene->parameters = graphics3d::ParameterBuffer::create(model->getParameterFormat());
+    float placement[16] = {1, 0, 0, 2, 0, 1, 0, 3, 0, 0, 1, -400, 0, 0, 0, 1};
+    scene->render(*context, placement);
+    const Calls calls = recorder.takeCalls();
+    const Calls expected = {
+        "glDepthRange(0, 1)",
+        "glEnable(GL_DEPTH_TEST)",
+        "glDepthFunc(GL_LESS)",
+        "glDepthMask(GL_TRUE)",
+    };
+    ASSERT_GE(calls.size(), 4u);
+    // The mode is sent whole first; its block ends before the clear.
+    auto clear =
+        std::find(calls.begin(), calls.end(),
+                  "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT|GL_STENCIL_BUFFER_BIT)");
+    ASSERT_NE(clear, calls.end());
+    for (const std::string& call : expected)
+        EXPECT_NE(std::find(calls.begin(), clear, call), clear) << call;
+    const Calls afterClear(clear + 1, calls.end());
+    ASSERT_GE(afterClear.size(), 10u);
+    EXPECT_EQ(afterClear[0], "glMatrixMode(GL_MODELVIEW)");
+    EXPECT_EQ(afterClear[1], "glLoadIdentity()");
+    EXPECT_EQ(afterClear[2], "glEnable(GL_LIGHT0)");
+    const auto lighting = std::find(afterClear.begin(), afterClear.end(), "glEnable(GL_LIGHTING)");
+    ASSERT_NE(lighting, afterClear.end());
+    EXPECT_NE(std::find(afterClear.begin(), lighting,
+                        "glLightfv(GL_LIGHT0, GL_POSITION, {900,790,400,1})"),
+              lighting);
+    EXPECT_NE(std::find(afterClear.begin(), lighting,
+                        "glLightfv(GL_LIGHT0, GL_SPECULAR, {0.3,0.3,0.3,0})"),
+              lighting);
+    const Calls tail(lighting, afterClear.end());
+    EXPECT_EQ(tail, (Calls{"glEnable(GL_LIGHTING)", "glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1)",
+                           "glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1)", "glEnable(GL_CULL_FACE)",
+                           "glCullFace(GL_BACK)",
+                           "glLoadTransposeMatrixfARB({1,0,0,2,0,1,0,3,0,0,1,-400,0,0,0,1})"}));
+
+    // The next frame finds the mode and the light in place.
+    scene->render(*context, placement);
+    EXPECT_EQ(recorder.takeCalls().front(),
+              "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT|GL_STENCIL_BUFFER_BIT)");
+}
+
+TEST_F(SceneFrame, WithoutAModelAFrameIsOnlyCleared) {
+    auto scene = object::make<Scene>();
+    EXPECT_FALSE(scene->load("no-such-directory\\model.3ds", "no-such-directory"));
+    EXPECT_EQ(scene->failure(),
+              "no-such-directory/model.3ds: IOException: no such file or directory");
+    recorder.clear();
+    const float placement[16] = {};
+    scene->render(*context, placement);
+    const Calls calls = recorder.takeCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(),
+              "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT|GL_STENCIL_BUFFER_BIT)");
+}
+
+// The sample jet, loaded offscreen: compiled, with the triangle count the statistics show,
+// and drawn lit and textured at the centre of the frame.
+TEST(SampleScene, TheJetLoadsCompiledAndDrawsAtTheCentre) {
+    test::OffscreenGL offscreen(300, 300);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    // A copy: files are opened exclusively, and other tests read the sample at the same time.
+    test::TempDirectory copy;
+    std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
+    auto scene = object::make<Scene>();
+    ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path())) << scene->failure();
+    EXPECT_EQ(scene->triangles(), 7108u);
+    EXPECT_TRUE(scene->model->isCompiled());
+    float placement[16];
+    Gui::placement(0, 0, 0, 0, 0, placement);
+    scene->render(offscreen.context(), placement);
+    EXPECT_NE(offscreen.pixel(150, 150) & 0xFFFFFF, 0u);
+    EXPECT_EQ(offscreen.pixel(5, 5) & 0xFFFFFF, 0u);
+}
+
+TEST(SnapshotFile, WritesWhatThePngTranslatorReadsBackAndRefusesWhatItCannotWrite) {
+    test::TempDirectory directory;
+    graphics::Image image(graphics::PixelFormat::RGB24, 3, 2);
+    auto* pixels = static_cast<std::uint8_t*>(image.pixels());
+    for (int i = 0; i < 18; ++i)
+        pixels[i] = std::uint8_t(i * 13);
+    std::string error;
+    const std::string path = directory.path("frame.png");
+    ASSERT_TRUE(PngFile::write(path, image, error)) << error;
+    auto file = object::Pointer<io::SystemFile>::adopt(
+        io::SystemFile::open(path.c_str(), io::SystemFile::MODE_READ));
+    graphics::TranslatorPNG translator;
+    auto read =
+        object::Pointer<graphics::Image>::adopt(translator.translate(file->getInputStream(), -1));
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->getWidth(), 3);
+    ASSERT_EQ(read->getHeight(), 2);
+    const auto* back = static_cast<const std::uint8_t*>(read->pixels());
+    const bool bgr = read->getFormat() == graphics::PixelFormat::BGR24;
+    for (int p = 0; p < 6; ++p)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(back[p * 3 + (bgr ? 2 - c : c)], pixels[p * 3 + c]) << p << "," << c;
+
+    EXPECT_FALSE(PngFile::write(directory.path("missing/frame.png"), image, error));
+    EXPECT_FALSE(error.empty());
+    graphics::Image palette(graphics::PixelFormat::INDEX8, 2, 2);
+    EXPECT_FALSE(PngFile::write(path, palette, error));
+    EXPECT_EQ(error, "only RGB and RGBA pictures are written as PNG");
+}
+
+} // namespace
+} // namespace orvane::sample
