@@ -86,6 +86,7 @@ public:
 };
 
 TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
+    test::DisplayLock lock; // its window would cover the windows other tests look at
     int contextsBefore = native::liveGLContextCount();
     std::size_t renderContextsBefore = graphics3d::Context::count();
     Window window;
@@ -115,6 +116,7 @@ TEST(OpenGLView, RendersOnItsWindowThreadAndCleansUpWhenClosed) {
 }
 
 TEST(OpenGLView, AnImpossibleRequestFailsToAttachWithAReason) {
+    test::DisplayLock lock; // its window would cover the windows other tests look at
     Window window;
     auto* view = new ClearingView({0, 0, 32, 32});
     view->auxBuffers = 64;
@@ -159,6 +161,7 @@ public:
 };
 
 TEST(OpenGLView, PaintWithoutARenderContextValidatesAndDrawsNothing) {
+    test::DisplayLock lock; // its window would cover the windows other tests look at
     Window window;
     auto* view = new UnattachedView({0, 0, 32, 32});
     ASSERT_TRUE(window.addView(view));
@@ -196,6 +199,7 @@ std::uint32_t rgbAt(graphics::Image& image, int x, int y) {
 }
 
 TEST(OpenGLView, FramesReadBackAndImagesLandOnTheirPixelsAtAnySize) {
+    test::DisplayLock lock; // its window would cover the windows other tests look at
     namespace format = graphics::PixelFormat;
     Window window;
     window.setSize({700, 520});
