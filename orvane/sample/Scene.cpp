@@ -65,13 +65,19 @@ bool Scene::load(const std::string& modelPath, const std::string& textureDirecto
     return true;
 }
 
+// One texture shader for every textured appearance, so that drawing the model switches
+// shaders only where it goes from textured to plain parts. Appearances without a texture
+// keep the shader the builder gave them: under a texture shader they would show whatever
+// texture the previous mesh left bound.
 void Scene::shareTextureShader() {
     container::Array<Mesh*> meshes;
     collectMeshes(*model, meshes);
     const auto shader = object::make<TextureShader>();
-    for (std::uint32_t i = 0; i < meshes.count(); ++i)
-        if (Appearance* appearance = meshes[i]->getAppearance())
+    for (std::uint32_t i = 0; i < meshes.count(); ++i) {
+        Appearance* appearance = meshes[i]->getAppearance();
+        if (appearance && appearance->texture(0))
             appearance->setShader(shader.get());
+    }
 }
 
 std::uint64_t Scene::countTriangles() const {

@@ -2,6 +2,9 @@
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics/TranslatorPNG.h"
+#include "orvane/container/Array.h"
+#include "orvane/graphics3d/Appearance.h"
+#include "orvane/graphics3d/Mesh.h"
 #include "orvane/graphics3d/StaticModel.h"
 #include "orvane/graphics3d/TextureShader.h"
 #include "orvane/io/SystemFile.h"
@@ -108,6 +111,43 @@ TEST(SampleScene, TheJetLoadsCompiledAndDrawsAtTheCentre) {
     scene->render(offscreen.context(), placement);
     EXPECT_NE(offscreen.pixel(150, 150) & 0xFFFFFF, 0u);
     EXPECT_EQ(offscreen.pixel(5, 5) & 0xFFFFFF, 0u);
+}
+
+// The jet has plain parts (the missiles) beside textured ones. Only the textured ones may
+// draw with the shared texture shader: under it a plain part shows whatever texture the
+// previous mesh left bound.
+TEST(SampleScene, OnlyTexturedPartsShareTheTextureShader) {
+    test::OffscreenGL offscreen(64, 64);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    test::TempDirectory copy;
+    std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
+    auto scene = object::make<Scene>();
+    scene->compileModel = false;
+    ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path())) << scene->failure();
+    auto* model = dynamic_cast<graphics3d::StaticModel*>(scene->model.get());
+    ASSERT_NE(model, nullptr);
+    container::Array<graphics3d::Mesh*> meshes;
+    model->collectMeshes(meshes);
+    graphics3d::Shader* shared = nullptr;
+    int textured = 0, plain = 0;
+    for (std::uint32_t i = 0; i < meshes.count(); ++i) {
+        graphics3d::Appearance* appearance = meshes[i]->getAppearance();
+        ASSERT_NE(appearance, nullptr);
+        graphics3d::Shader* shader = appearance->shader.get();
+        const bool isTextureShader = dynamic_cast<graphics3d::TextureShader*>(shader) != nullptr;
+        if (appearance->texture(0)) {
+            ++textured;
+            EXPECT_TRUE(isTextureShader);
+            EXPECT_TRUE(!shared || shader == shared) << "one shader for every textured part";
+            shared = shader;
+        } else {
+            ++plain;
+            EXPECT_NE(shader, nullptr);
+            EXPECT_FALSE(isTextureShader) << "mesh " << i << " has no texture to show";
+        }
+    }
+    EXPECT_GT(textured, 0);
+    EXPECT_GT(plain, 0);
 }
 
 TEST(SnapshotFile, WritesWhatThePngTranslatorReadsBackAndRefusesWhatItCannotWrite) {
