@@ -8,14 +8,10 @@
 
 #include "orvane/gui/Window.h"
 #include "orvane/native/Display.h"
-#include "orvane/system/Thread.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -38,15 +34,6 @@ bool parse(int argc, char** argv, Arguments& arguments) {
         }
     }
     return true;
-}
-
-// The window's thread lets go of its X connection just after close() has returned; a
-// process that exits meanwhile can crash inside Xlib. Wait (a few seconds at most) until
-// the system no longer knows the thread.
-void awaitThreadEnd(std::uint32_t threadId) {
-    const std::string task = "/proc/self/task/" + std::to_string(threadId);
-    for (int i = 0; threadId != 0 && i < 5000 && access(task.c_str(), F_OK) == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 } // namespace
@@ -73,13 +60,10 @@ int main(int argc, char** argv) {
         view->release();
         return 1;
     }
-    system::Thread* windowThread = window.getThread();
-    const std::uint32_t windowThreadId = windowThread ? windowThread->getId() : 0;
 
     // Until the frame count is reached, the model fails, or the user closes the window.
     view->finished.wait();
-    window.close();
-    awaitThreadEnd(windowThreadId);
+    window.close(); // returns once the window's thread has let go of the display
 
     int code = 0;
     if (!view->failure.empty()) {

@@ -6,12 +6,7 @@
 #include "orvane/sample/RedrawTicker.h"
 #include "orvane/system/Thread.h"
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
-#include <string>
-#include <thread>
 #include <utility>
 
 namespace orvane::sample {
@@ -20,19 +15,6 @@ namespace {
 // Every layout anchor: the view follows the window's size.
 constexpr std::uint32_t VIEW_ANCHORS = 0x33;
 constexpr float MINIMUM_SIDE = 256.0f;
-
-// A window's thread closes its X connection in a thread-local destructor that runs after
-// Window::close() has returned, and a process that exits meanwhile can crash inside Xlib.
-// Until the thread layer ends that race, the application waits (for at most a few
-// seconds) until the kernel no longer knows the thread.
-void awaitThreadEnd(std::uint32_t threadId) {
-    if (threadId == 0)
-        return;
-    const std::string task = "/proc/self/task/" + std::to_string(threadId);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (access(task.c_str(), F_OK) == 0 && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
 
 } // namespace
 
@@ -94,10 +76,8 @@ bool SampleApplication::onStop() {
     if (redrawTicker)
         redrawTicker->stop();
     if (mainWindow) {
-        system::Thread* windowThread = mainWindow->getThread();
-        const std::uint32_t windowThreadId = windowThread ? windowThread->getId() : 0;
+        // The window's thread has let go of its X connection once close() returns.
         mainWindow->close();
-        awaitThreadEnd(windowThreadId);
     }
     if (options.isBatch() && code != EXIT_FAILED && graphicsView && graphicsView->isFinished())
         code = graphicsView->succeeded() ? EXIT_DONE : EXIT_FAILED;
