@@ -3,6 +3,7 @@
 #include "orvane/object/Pointer.h"
 #include "tests/support/ImageFiles.h"
 #include "tests/support/TempDirectory.h"
+#include "tests/support/ToolRun.h"
 #include "tools/orvane-image/PamRows.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace orvane::tools {
@@ -18,29 +20,10 @@ namespace {
 
 using test::Bytes;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
-// Runs the tool in-process with the given arguments, capturing both outputs.
 Outcome run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "orvane-image");
-    std::vector<const char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(a.c_str());
-    char *outText = nullptr, *errText = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
-    const int code = runImageTool(int(argv.size()), argv.data(), out, err);
-    std::fclose(out);
-    std::fclose(err);
-    Outcome result{code, outText, errText};
-    std::free(outText);
-    std::free(errText);
-    return result;
+    return test::runTool(runImageTool, "orvane-image", std::move(arguments));
 }
 
 class ImageTool : public ::testing::Test {

@@ -4,12 +4,14 @@
 #include "tests/support/ModelFiles.h"
 #include "tests/support/SampleData.h"
 #include "tests/support/TempDirectory.h"
+#include "tests/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvane::tools {
@@ -17,29 +19,10 @@ namespace {
 
 using test::Chunk;
 
-struct Outcome {
-    int code;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ToolOutcome;
 
-// Runs the tool in-process with the given arguments, capturing both outputs.
 Outcome run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "orvane-3ds");
-    std::vector<const char*> argv;
-    for (const std::string& a : arguments)
-        argv.push_back(a.c_str());
-    char *outText = nullptr, *errText = nullptr;
-    std::size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
-    const int code = runModelTool(int(argv.size()), argv.data(), out, err);
-    std::fclose(out);
-    std::fclose(err);
-    Outcome result{code, outText, errText};
-    std::free(outText);
-    std::free(errText);
-    return result;
+    return test::runTool(runModelTool, "orvane-3ds", std::move(arguments));
 }
 
 TEST(ModelToolDump, PrintsTheChunkTreeWithWhatTheReaderTookFromIt) {
