@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 namespace orvane::sample {
@@ -92,6 +93,19 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
     return true;
 }
 
+bool Options::preferInstalledSample(const std::string& installedData) {
+    if (model != SAMPLE_MODEL || textures != SAMPLE_TEXTURES || installedData.empty())
+        return false;
+    const std::filesystem::path sample = std::filesystem::path(installedData) / "f5e_05.3ds";
+    std::error_code error;
+    if (std::filesystem::exists(displayName(SAMPLE_MODEL), error) ||
+        !std::filesystem::is_regular_file(sample, error))
+        return false;
+    model = sample.string();
+    textures = installedData;
+    return true;
+}
+
 std::uint32_t Options::framesToDraw() const noexcept {
     return frames > 0 ? frames : snapshot.empty() ? 0 : 1;
 }
@@ -102,7 +116,8 @@ const char* Options::usage() noexcept {
            "\n"
            "Shows a 3DS model, lit and textured, in a window titled \"Orvane\". Without MODEL\n"
            "it shows the sample jet, data/f5e_05.3ds, with the textures in data/ (run it\n"
-           "from the repository's root).\n"
+           "from the repository's root; started elsewhere, an installed viewer shows the\n"
+           "copy installed in share/orvane/data).\n"
            "\n"
            "The mouse moves the model: drag with the left button to pan, with the middle\n"
            "button to rotate, with the right button to move it nearer or farther.\n"

@@ -21,6 +21,12 @@ public:
     // The text of --help.
     static const char* usage() noexcept;
 
+    // Without a model on the command line the viewer shows the sample from data/ in the
+    // working directory. An installed viewer started anywhere else takes the installed
+    // copy in `installedData` instead, when the working directory has none and that one
+    // exists. Answers whether it switched.
+    bool preferInstalledSample(const std::string& installedData);
+
     // Whether the run ends by itself (a frame count or a snapshot) rather than when the
     // window is closed.
     bool isBatch() const noexcept { return frames > 0 || !snapshot.empty(); }

@@ -1,3 +1,4 @@
+#include "orvane/native/Process.h"
 #include "orvane/sample/ApplicationMain.h"
 #include "orvane/sample/Options.h"
 
@@ -17,5 +18,8 @@ int main(int argc, char** argv) {
         std::fputs(Options::usage(), stdout);
         return 0;
     }
+    // An installed viewer keeps its sample in share/orvane/data beside its bin directory.
+    if (const std::string directory = orvane::native::programDirectory(); !directory.empty())
+        options.preferInstalledSample(directory + "/" ORVANE_INSTALLED_DATA);
     return orvane::sample::applicationMain(options);
 }

@@ -1,7 +1,9 @@
 #include "orvane/sample/Options.h"
+#include "tests/support/TempDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace orvane::sample {
@@ -21,6 +23,35 @@ TEST(ViewerOptions, NoArgumentsShowTheSampleJetInteractively) {
     EXPECT_EQ(options.height, 300);
     EXPECT_FALSE(options.isBatch());
     EXPECT_EQ(options.framesToDraw(), 0u);
+}
+
+// An installed viewer started outside share/orvane finds the installed sample; a sample in
+// the working directory, or a model named on the command line, always wins.
+TEST(ViewerOptions, TheInstalledSampleIsTakenOnlyWhereTheWorkingDirectoryHasNone) {
+    test::TempDirectory installed, elsewhere;
+    installed.write("f5e_05.3ds", "3DS");
+    Options inTheSources;
+    EXPECT_FALSE(inTheSources.preferInstalledSample(installed.path())) << "data/ is here";
+    EXPECT_EQ(inTheSources.model, "data\\f5e_05.3ds");
+
+    const std::filesystem::path sources = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    Options started, named, missing;
+    const bool switched = started.preferInstalledSample(installed.path());
+    std::string error;
+    const bool parsed = parse({"own.3ds"}, named, error);
+    const bool namedSwitched = named.preferInstalledSample(installed.path());
+    const bool missingSwitched = missing.preferInstalledSample(elsewhere.path());
+    std::filesystem::current_path(sources);
+
+    EXPECT_TRUE(switched);
+    EXPECT_EQ(started.model, installed.path("f5e_05.3ds"));
+    EXPECT_EQ(started.textures, installed.path());
+    ASSERT_TRUE(parsed);
+    EXPECT_FALSE(namedSwitched);
+    EXPECT_EQ(named.model, "own.3ds");
+    EXPECT_FALSE(missingSwitched) << "no installed sample either";
+    EXPECT_EQ(missing.model, "data\\f5e_05.3ds");
 }
 
 TEST(ViewerOptions, TexturesAreLookedUpBesideTheModelUnlessSaidOtherwise) {
