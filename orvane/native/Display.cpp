@@ -73,6 +73,7 @@ bool ensureConnection(ThreadState& state) {
     state.display = display;
     state.wmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
     state.wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    state.wmPid = XInternAtom(display, "_NET_WM_PID", False);
     Bool supported = False;
     XkbSetDetectableAutoRepeat(display, True, &supported);
     state.detectableAutoRepeat = supported;

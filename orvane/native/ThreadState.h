@@ -51,6 +51,7 @@ struct ThreadState {
     Display* display = nullptr;
     Atom wmProtocols = 0;
     Atom wmDeleteWindow = 0;
+    Atom wmPid = 0;
     bool detectableAutoRepeat = false;
     std::deque<NativeMessage> next;  // produced by translateMessage, retrieved first
     std::deque<NativeMessage> input; // translated X events

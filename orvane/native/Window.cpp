@@ -4,7 +4,9 @@
 #include "orvane/native/Messages.h"
 #include "orvane/native/WindowRecord.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -164,6 +166,10 @@ void describeTopLevel(ThreadState& state, WindowRecord& window, const WindowCrea
     Display* display = state.display;
     XSetWMProtocols(display, window.xid, &state.wmDeleteWindow, 1);
     XStoreName(display, window.xid, window.title.c_str());
+    // Lets window managers (and tests) tell which process a window belongs to.
+    const unsigned long pid = static_cast<unsigned long>(getpid());
+    XChangeProperty(display, window.xid, state.wmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
     XClassHint hint;
     std::string instance = "orvane";
     hint.res_name = instance.data();

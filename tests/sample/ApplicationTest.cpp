@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <thread>
+#include <unistd.h>
 
 namespace orvane::sample {
 namespace {
@@ -92,7 +93,7 @@ TEST(SampleApplication, RunsUntilItsWindowIsClosedThenStopsTheTickerAndEveryThre
               "Object:Handler:Messenger:Application:SampleApplication");
     std::thread user([&] {
         std::uint64_t window = 0;
-        test::eventually([&] { return (window = screen.find()) != 0; }, 60s);
+        test::eventually([&] { return (window = screen.find(getpid())) != 0; }, 60s);
         // Anything but the quit message is accepted and changes nothing.
         application->post(0x1234);
         if (window)

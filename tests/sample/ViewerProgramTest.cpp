@@ -57,8 +57,9 @@ protected:
         ASSERT_TRUE(input) << "no X display";
         viewer = std::make_unique<ViewerProcess>(Launch{std::move(arguments)});
         ASSERT_TRUE(viewer->started());
-        ASSERT_TRUE(eventually([&] { return (window = screen.find()) != 0 || !viewer->running(); }))
-            << "no window titled Orvane";
+        ASSERT_TRUE(eventually([&] {
+            return (window = screen.find(viewer->pid)) != 0 || !viewer->running();
+        })) << "no window titled Orvane";
         ASSERT_NE(window, 0u) << "the viewer ended: " << viewer->standardError();
         screen.moveTo(window, 600, 400);
         ASSERT_TRUE(eventually([&] {

@@ -95,15 +95,17 @@ public:
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     }
 
-    // The top-level window titled "Orvane", or 0.
-    std::uint64_t find() const {
+    // The top-level window titled "Orvane" that process `owner` made, or 0. Other windows
+    // with that title (another viewer on the same display) are not taken for it.
+    std::uint64_t find(long owner) const {
         ::Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
         unsigned count = 0;
         std::uint64_t found = 0;
         if (!XQueryTree(display, root, &root, &parent, &children, &count))
             return 0;
         for (unsigned i = count; i-- > 0 && !found;)
-            if (title(children[i]) == "Orvane" && viewable(children[i]))
+            if (title(children[i]) == "Orvane" && viewable(children[i]) &&
+                process(children[i]) == owner)
                 found = children[i];
         if (children)
             XFree(children);
@@ -118,6 +120,23 @@ public:
             XFree(name);
         }
         return text;
+    }
+    // The process a window names as its owner (_NET_WM_PID), or -1.
+    long process(std::uint64_t window) const {
+        const Atom property = XInternAtom(display, "_NET_WM_PID", True);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        long pid = -1;
+        if (property &&
+            XGetWindowProperty(display, ::Window(window), property, 0, 1, False, XA_CARDINAL, &type,
+                               &format, &count, &after, &data) == Success &&
+            data && format == 32 && count == 1)
+            pid = long(*reinterpret_cast<unsigned long*>(data));
+        if (data)
+            XFree(data);
+        return pid;
     }
     bool viewable(std::uint64_t window) const {
         XWindowAttributes attributes;
