@@ -49,16 +49,7 @@ test::Bytes generatedModel(int faces) {
                 uv.insert(uv.end(), {float(x) / columns, float(y) / float(rows)});
             }
         }
-        std::vector<test::Face> list;
-        for (int f = 0; f < meshFaces; ++f) {
-            const int quad = f / 2, x = quad % columns, y = quad / columns;
-            const auto at = [&](int dx, int dy) {
-                return std::uint16_t((y + dy) * (columns + 1) + x + dx);
-            };
-            list.push_back(f % 2 ? test::Face{at(0, 0), at(1, 1), at(0, 1)}
-                                 : test::Face{at(0, 0), at(1, 0), at(1, 1)});
-        }
-        Chunk faceChunk = test::faceChunk(list);
+        Chunk faceChunk = test::faceChunk(test::gridFaces(meshFaces, columns, false));
         for (int m = 0; m < 4; ++m) {
             std::vector<std::uint16_t> group;
             for (int f = m; f < meshFaces; f += 4)

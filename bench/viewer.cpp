@@ -54,16 +54,7 @@ test::Bytes generatedModel(int faces) {
                 xyz.insert(xyz.end(), {px, py, 8.0f * std::sin(px * 0.05f + py * 0.03f)});
                 uv.insert(uv.end(), {float(x) / columns, float(y) / float(rows)});
             }
-        std::vector<test::Face> list;
-        for (int f = 0; f < meshFaces; ++f) {
-            const int quad = f / 2, x = quad % columns, y = quad / columns;
-            const auto at = [&](int dx, int dy) {
-                return std::uint16_t((y + dy) * (columns + 1) + x + dx);
-            };
-            list.push_back(f % 2 ? test::Face{at(0, 0), at(0, 1), at(1, 1)}
-                                 : test::Face{at(0, 0), at(1, 1), at(1, 0)});
-        }
-        Chunk faceChunk = test::faceChunk(list);
+        Chunk faceChunk = test::faceChunk(test::gridFaces(meshFaces, columns, true));
         for (int m = 0; m < MATERIALS; ++m) {
             std::vector<std::uint16_t> group;
             for (int f = m; f < meshFaces; f += MATERIALS)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvane::test {
@@ -72,6 +73,25 @@ inline Chunk vertexChunk(const std::vector<float>& xyz) {
     for (float value : xyz)
         chunk.f32(value);
     return chunk;
+}
+
+// `count` faces over a grid whose rows hold `columns` quads (columns + 1 vertices, rows in
+// order), two triangles a quad. `mirrored` turns each triangle the other way round, for
+// grids whose rows run toward -y.
+inline std::vector<Face> gridFaces(int count, int columns, bool mirrored) {
+    std::vector<Face> faces;
+    faces.reserve(std::size_t(count));
+    for (int f = 0; f < count; ++f) {
+        const int quad = f / 2, x = quad % columns, y = quad / columns;
+        const auto at = [&](int dx, int dy) {
+            return std::uint16_t((y + dy) * (columns + 1) + x + dx);
+        };
+        Face face = f % 2 ? Face{at(0, 0), at(1, 1), at(0, 1)} : Face{at(0, 0), at(1, 0), at(1, 1)};
+        if (mirrored)
+            std::swap(face[1], face[2]);
+        faces.push_back(face);
+    }
+    return faces;
 }
 
 // 4120 with its faces (flags 7: all edges visible); groups are added to it by the caller.
