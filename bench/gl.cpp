@@ -2,9 +2,9 @@
 // and the state caches' redundancy test against a re-sent selection. The table answers
 // with stubs or the scripted recorder, so only the engine's side is measured.
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/Material.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Material.h"
 
 #include <benchmark/benchmark.h>
 

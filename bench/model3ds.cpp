@@ -9,9 +9,9 @@
 // context), and into buffer objects in an offscreen context; and the compilation of the
 // translated model (Model::compile) in that context.
 
-#include "orvane/graphics3d/MeshLayout3DS.h"
-#include "orvane/graphics3d/OffscreenContext.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model3ds/MeshLayout3DS.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/native/Display.h"

@@ -17,14 +17,14 @@
 // native code over merged buffers, sorted by appearance, with ranges that follow each
 // other joined into one draw.
 
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/ColourMaterial.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/StaticModel.h"
-#include "orvane/graphics3d/Texture2D.h"
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model/StaticModel.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Texture2D.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 
 #include <benchmark/benchmark.h>
 

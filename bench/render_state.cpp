@@ -6,12 +6,12 @@
 
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/ColourMaterial.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/TextureShader.h"
-#include "orvane/graphics3d/TextureUpload.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/TextureShader.h"
+#include "orvane/graphics3d/state/TextureUpload.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,9 +6,9 @@
 // that the time is the drawing's and not only the queueing's. Run from the repository's
 // root (the models' textures are the sample's, in data/).
 
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/OffscreenContext.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/object/Pointer.h"
 #include "orvane/sample/Gui.h"
 #include "orvane/sample/Options.h"

@@ -1,9 +1,9 @@
 #include "ModelView.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/TextureManager.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/gui3d/Label.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/native/Display.h"

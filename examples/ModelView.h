@@ -1,10 +1,10 @@
 #pragma once
 
-#include "orvane/graphics3d/Camera.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/Model.h"
-#include "orvane/graphics3d/ParameterBuffer.h"
-#include "orvane/graphics3d/PointLight.h"
+#include "orvane/graphics3d/mesh/ParameterBuffer.h"
+#include "orvane/graphics3d/model/Model.h"
+#include "orvane/graphics3d/state/Camera.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/PointLight.h"
 #include "orvane/gui/OpenGL.h"
 #include "orvane/gui3d/Root.h"
 #include "orvane/gui3d/StatisticsOverlay.h"

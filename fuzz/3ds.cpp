@@ -3,9 +3,9 @@
 // OpenGL context (the buffers are ordinary memory). Malformed input may only end in
 // TranslatorFormatException; every mesh built must draw inside its buffers.
 
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/ModelBuilder3DS.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model3ds/ModelBuilder3DS.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"
 

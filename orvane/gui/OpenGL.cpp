@@ -1,7 +1,7 @@
 #include "orvane/gui/OpenGL.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/native/Messages.h"
 
 namespace orvane::gui {

@@ -1,7 +1,7 @@
 #include "orvane/gui3d/Context.h"
 
 #include "orvane/freetype/FontLoader.h"
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "orvane/gui3d/FontMap.h"
 
-#include "orvane/graphics3d/Graphics3dException.h"
+#include "orvane/graphics3d/state/Graphics3dException.h"
 
 namespace orvane::gui3d {
 

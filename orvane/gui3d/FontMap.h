@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orvane/freetype/Font.h"
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "orvane/object/Pointer.h"
 
 namespace orvane::gui3d {

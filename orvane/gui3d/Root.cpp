@@ -1,7 +1,7 @@
 #include "orvane/gui3d/Root.h"
 
 #include "orvane/application/Message.h"
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/gui/InputFlags.h"
 #include "orvane/native/Messages.h"
 #include "orvane/system/Thread.h"

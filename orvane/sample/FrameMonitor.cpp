@@ -2,7 +2,7 @@
 
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/sample/Gui.h"
 #include "orvane/sample/Options.h"
 #include "orvane/sample/PngFile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
 #include "orvane/gui3d/StatisticsOverlay.h"
 #include "orvane/object/Pointer.h"
 

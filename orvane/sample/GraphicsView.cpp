@@ -1,7 +1,7 @@
 #include "orvane/sample/GraphicsView.h"
 
 #include "orvane/application/Application.h"
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 #include "orvane/native/Display.h"
 #include "orvane/object/Exception.h"
 #include "orvane/sample/Options.h"

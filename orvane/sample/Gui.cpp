@@ -1,6 +1,6 @@
 #include "orvane/sample/Gui.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/gui/InputFlags.h"
 
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "orvane/sample/ModelLoader.h"
 
-#include "orvane/graphics3d/Model.h"
-#include "orvane/graphics3d/TextureManager.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model/Model.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/object/Exception.h"
 #include "orvane/object/Pointer.h"

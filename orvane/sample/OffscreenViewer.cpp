@@ -1,6 +1,6 @@
 #include "orvane/sample/OffscreenViewer.h"
 
-#include "orvane/graphics3d/OffscreenContext.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/native/Display.h"
 #include "orvane/object/Exception.h"
 #include "orvane/object/Pointer.h"

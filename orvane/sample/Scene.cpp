@@ -1,10 +1,10 @@
 #include "orvane/sample/Scene.h"
 
 #include "orvane/container/Array.h"
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/Mesh.h"
-#include "orvane/graphics3d/StaticModel.h"
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
+#include "orvane/graphics3d/model/StaticModel.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 #include "orvane/sample/ModelLoader.h"
 
 #include <cstring>

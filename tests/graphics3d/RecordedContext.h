@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <gtest/gtest.h>
 

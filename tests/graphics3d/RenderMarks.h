@@ -1,9 +1,9 @@
 #pragma once
 
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/Material.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/Shader.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/state/Material.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/Shader.h"
 
 #include <cstdint>
 #include <cstdio>

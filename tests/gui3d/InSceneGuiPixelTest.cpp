@@ -1,5 +1,5 @@
 #include "orvane/freetype/FontLoader.h"
-#include "orvane/graphics3d/Mode.h"
+#include "orvane/graphics3d/state/Mode.h"
 #include "orvane/gui3d/Label.h"
 #include "orvane/gui3d/Root.h"
 #include "orvane/gui3d/StatisticsOverlay.h"

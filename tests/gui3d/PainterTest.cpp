@@ -1,7 +1,7 @@
 #include "orvane/freetype/Font.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/Mode.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Mode.h"
 #include "orvane/gui3d/Context.h"
 #include "orvane/gui3d/FontMap.h"
 

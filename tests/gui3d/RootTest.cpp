@@ -1,6 +1,6 @@
 #include "orvane/application/Message.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "tests/gui3d/RecordingViews.h"
 
 #include <gtest/gtest.h>

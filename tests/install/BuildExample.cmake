@@ -24,7 +24,7 @@ file(MAKE_DIRECTORY ${WORK})
 run("installing" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 foreach(expected
-        include/orvane/graphics3d/Translator3DS.h include/orvane/gui/OpenGL.h
+        include/orvane/graphics3d/model3ds/Translator3DS.h include/orvane/gui/OpenGL.h
         include/orvane/gui3d/Root.h share/orvane/data/f5e_05.3ds share/orvane/data/nozzle.pcx
         bin/orvane-image bin/orvane-3ds bin/orvane-viewer)
     if(NOT EXISTS ${prefix}/${expected})

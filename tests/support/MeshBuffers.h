@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>

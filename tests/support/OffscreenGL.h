@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/OffscreenContext.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/native/Display.h"
 
 #include <gtest/gtest.h>

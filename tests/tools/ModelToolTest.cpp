@@ -1,5 +1,5 @@
 #include "tools/orvane-3ds/ModelTool.h"
-#include "orvane/graphics3d/OffscreenContext.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/native/Display.h"
 #include "tests/support/ModelFiles.h"
 #include "tests/support/SampleData.h"

@@ -1,9 +1,9 @@
 #include "tools/orvane-3ds/ModelTool.h"
 
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/OffscreenContext.h"
-#include "orvane/graphics3d/TextureManager.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/native/Display.h"
 #include "orvane/object/Exception.h"

@@ -1,14 +1,14 @@
-#include "orvane/graphics3d/Compiler.h"
+#include "orvane/graphics3d/compile/Compiler.h"
 
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/Material.h"
-#include "orvane/graphics3d/Mesh.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/RenderCalls.h"
-#include "orvane/graphics3d/Shader.h"
-#include "orvane/graphics3d/Texture.h"
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/Material.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
+#include "orvane/graphics3d/state/Shader.h"
+#include "orvane/graphics3d/state/Texture.h"
 
 namespace orvane::graphics3d {
 namespace {

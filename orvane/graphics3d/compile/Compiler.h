@@ -1,8 +1,8 @@
 #pragma once
 
 #include "orvane/container/Map.h"
-#include "orvane/graphics3d/RenderStream.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/compile/RenderStream.h"
+#include "orvane/graphics3d/state/Resource.h"
 #include "orvane/object/Pointer.h"
 #include "orvane/system/Assembler.h"
 #include "orvane/system/Program.h"

@@ -1,8 +1,8 @@
-#include "orvane/graphics3d/MeshMerger.h"
+#include "orvane/graphics3d/compile/MeshMerger.h"
 
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/TypeCode.h"
-#include "orvane/graphics3d/VertexMesh.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
+#include "orvane/graphics3d/mesh/VertexMesh.h"
 
 #include <algorithm>
 #include <cstring>

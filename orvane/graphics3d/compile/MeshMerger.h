@@ -3,9 +3,9 @@
 #include "orvane/container/List.h"
 #include "orvane/container/Map.h"
 #include "orvane/container/Tuple.h"
-#include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/VertexBuffer.h"
-#include "orvane/graphics3d/VertexFormat.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexFormat.h"
 #include "orvane/object/Object.h"
 #include "orvane/object/Pointer.h"
 

@@ -1,9 +1,9 @@
-#include "orvane/graphics3d/Optimizer.h"
+#include "orvane/graphics3d/compile/Optimizer.h"
 
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/MeshMerger.h"
-#include "orvane/graphics3d/VertexMesh.h"
+#include "orvane/graphics3d/compile/MeshMerger.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/mesh/VertexMesh.h"
+#include "orvane/graphics3d/state/Appearance.h"
 
 #include <algorithm>
 #include <typeinfo>

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/RenderStream.h"
+#include "orvane/graphics3d/compile/RenderStream.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orvane/container/Array.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/state/Resource.h"
 #include "orvane/object/Pointer.h"
 #include "orvane/system/Program.h"
 

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Extensions.h"
+#include "orvane/graphics3d/gl/Extensions.h"
 
 namespace orvane::graphics3d {
 

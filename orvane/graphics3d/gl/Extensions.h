@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 #include "orvane/object/Object.h"
 
 namespace orvane::graphics3d {

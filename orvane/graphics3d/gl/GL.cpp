@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 
 #include "orvane/native/GLContext.h"
 

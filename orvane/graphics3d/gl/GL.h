@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/GLConstants.h"
-#include "orvane/graphics3d/GLFunctions.h"
+#include "orvane/graphics3d/gl/GLConstants.h"
+#include "orvane/graphics3d/gl/GLFunctions.h"
 
 #include <cstddef>
 #include <cstdint>

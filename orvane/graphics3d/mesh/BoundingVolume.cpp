@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/BoundingVolume.h"
+#include "orvane/graphics3d/mesh/BoundingVolume.h"
 
 namespace orvane::graphics3d {
 

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/BufferStorage.h"
+#include "orvane/graphics3d/mesh/BufferStorage.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <cstddef>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
 
-#include "orvane/graphics3d/RenderCalls.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
 #include "orvane/system/Assembler.h"
 
 namespace orvane::graphics3d {

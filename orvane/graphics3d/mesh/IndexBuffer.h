@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/BufferStorage.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/mesh/BufferStorage.h"
+#include "orvane/graphics3d/state/Resource.h"
 
 #include <cstdint>
 

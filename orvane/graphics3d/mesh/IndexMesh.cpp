@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/IndexMesh.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/PositionArray.h"
+#include "orvane/graphics3d/mesh/PositionArray.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <algorithm>
 #include <cstring>

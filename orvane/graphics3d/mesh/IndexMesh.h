@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/VertexMesh.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexMesh.h"
 
 namespace orvane::graphics3d {
 

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Mesh.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
 
 namespace orvane::graphics3d {
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "orvane/geometry/TriangleMesh3.h"
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/BoundingVolume.h"
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/mesh/BoundingVolume.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/Resource.h"
 #include "orvane/object/Pointer.h"
 
 namespace orvane::graphics3d {

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/ParameterBuffer.h"
+#include "orvane/graphics3d/mesh/ParameterBuffer.h"
 
-#include "orvane/graphics3d/TypeCode.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
 
 namespace orvane::graphics3d {
 namespace {

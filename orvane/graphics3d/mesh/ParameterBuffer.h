@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/ParameterFormat.h"
+#include "orvane/graphics3d/mesh/ParameterFormat.h"
 #include "orvane/object/Object.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/ParameterFormat.h"
+#include "orvane/graphics3d/mesh/ParameterFormat.h"
 
-#include "orvane/graphics3d/TypeCode.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
 
 #include <cstring>
 

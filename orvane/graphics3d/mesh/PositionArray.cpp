@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/PositionArray.h"
+#include "orvane/graphics3d/mesh/PositionArray.h"
 
-#include "orvane/graphics3d/TypeCode.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
 
 #include <algorithm>
 #include <cstring>

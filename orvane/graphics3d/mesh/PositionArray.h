@@ -1,8 +1,8 @@
 #pragma once
 
 #include "orvane/geometry/TriangleMesh3.h"
-#include "orvane/graphics3d/BoundingVolume.h"
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/BoundingVolume.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
 
-#include "orvane/graphics3d/RenderCalls.h"
-#include "orvane/graphics3d/TypeCode.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
 #include "orvane/system/Assembler.h"
 
 namespace orvane::graphics3d {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/state/StateStacks.h"
 #include "orvane/object/Object.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/VertexMesh.h"
+#include "orvane/graphics3d/mesh/VertexMesh.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/PositionArray.h"
+#include "orvane/graphics3d/mesh/PositionArray.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/Mesh.h"
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
 
 #include <cstdint>
 

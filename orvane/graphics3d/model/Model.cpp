@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Model.h"
+#include "orvane/graphics3d/model/Model.h"
 
 namespace orvane::graphics3d {
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "orvane/container/Array.h"
-#include "orvane/graphics3d/BoundingVolume.h"
-#include "orvane/graphics3d/ParameterBuffer.h"
-#include "orvane/graphics3d/ParameterFormat.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/mesh/BoundingVolume.h"
+#include "orvane/graphics3d/mesh/ParameterBuffer.h"
+#include "orvane/graphics3d/mesh/ParameterFormat.h"
+#include "orvane/graphics3d/state/Resource.h"
 
 #include <cstdint>
 

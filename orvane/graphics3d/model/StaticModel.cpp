@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/StaticModel.h"
+#include "orvane/graphics3d/model/StaticModel.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/Optimizer.h"
+#include "orvane/graphics3d/compile/Optimizer.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <cstring>
 #include <utility>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "orvane/container/Array.h"
-#include "orvane/graphics3d/Mesh.h"
-#include "orvane/graphics3d/Model.h"
-#include "orvane/graphics3d/RenderStream.h"
+#include "orvane/graphics3d/compile/RenderStream.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
+#include "orvane/graphics3d/model/Model.h"
 #include "orvane/object/Pointer.h"
 
 namespace orvane::graphics3d {

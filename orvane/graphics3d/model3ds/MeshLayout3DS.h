@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Scene3DS.h"
+#include "orvane/graphics3d/model3ds/Scene3DS.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "orvane/graphics3d/ModelBuilder3DS.h"
+#include "orvane/graphics3d/model3ds/ModelBuilder3DS.h"
 
-#include "orvane/graphics3d/ColourMaterial.h"
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/MeshLayout3DS.h"
-#include "orvane/graphics3d/TextureManager.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model3ds/MeshLayout3DS.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/TranslatorException.h"
 
 namespace orvane::graphics3d {

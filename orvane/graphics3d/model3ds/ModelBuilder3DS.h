@@ -1,12 +1,12 @@
 #pragma once
 
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/ColourShader.h"
-#include "orvane/graphics3d/IndexBuffer.h"
-#include "orvane/graphics3d/Scene3DS.h"
-#include "orvane/graphics3d/StaticModel.h"
-#include "orvane/graphics3d/TextureShader.h"
-#include "orvane/graphics3d/VertexBuffer.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
+#include "orvane/graphics3d/model/StaticModel.h"
+#include "orvane/graphics3d/model3ds/Scene3DS.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/ColourShader.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/ModelTranslator.h"
+#include "orvane/graphics3d/model3ds/ModelTranslator.h"
 
 namespace orvane::graphics3d {
 

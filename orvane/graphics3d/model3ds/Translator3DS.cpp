@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
 
-#include "orvane/graphics3d/TextureManager.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/TranslatorException.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "orvane/container/Stack.h"
-#include "orvane/graphics3d/ChunkListener3DS.h"
-#include "orvane/graphics3d/ModelBuilder3DS.h"
-#include "orvane/graphics3d/ModelTranslator.h"
-#include "orvane/graphics3d/Scene3DS.h"
+#include "orvane/graphics3d/model3ds/ChunkListener3DS.h"
+#include "orvane/graphics3d/model3ds/ModelBuilder3DS.h"
+#include "orvane/graphics3d/model3ds/ModelTranslator.h"
+#include "orvane/graphics3d/model3ds/Scene3DS.h"
 
 #include <map>
 #include <string>

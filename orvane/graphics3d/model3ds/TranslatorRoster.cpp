@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/TranslatorRoster.h"
+#include "orvane/graphics3d/model3ds/TranslatorRoster.h"
 
 namespace orvane::graphics3d {
 

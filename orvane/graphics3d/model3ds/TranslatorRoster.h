@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/Model.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model/Model.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
 #include "orvane/io/TranslatorRoster.h"
 
 namespace orvane::graphics3d {

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Appearance.h"
+#include "orvane/graphics3d/state/Appearance.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 namespace orvane::graphics3d {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "orvane/graphics3d/Material.h"
-#include "orvane/graphics3d/Resource.h"
-#include "orvane/graphics3d/Shader.h"
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/state/Material.h"
+#include "orvane/graphics3d/state/Resource.h"
+#include "orvane/graphics3d/state/Shader.h"
+#include "orvane/graphics3d/state/Texture.h"
 #include "orvane/object/Pointer.h"
 
 namespace orvane::graphics3d {

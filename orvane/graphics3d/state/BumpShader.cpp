@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/BumpShader.h"
+#include "orvane/graphics3d/state/BumpShader.h"
 
-#include "orvane/graphics3d/TextureUnits.h"
+#include "orvane/graphics3d/state/TextureUnits.h"
 
 namespace orvane::graphics3d {
 

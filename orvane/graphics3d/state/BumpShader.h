@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 
 namespace orvane::graphics3d {
 

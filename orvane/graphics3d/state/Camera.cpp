@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Camera.h"
+#include "orvane/graphics3d/state/Camera.h"
 
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 
 #include <cmath>
 

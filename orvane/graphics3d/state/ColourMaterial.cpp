@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/ColourMaterial.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
 
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 
 namespace orvane::graphics3d {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Material.h"
+#include "orvane/graphics3d/state/Material.h"
 
 namespace orvane::graphics3d {
 

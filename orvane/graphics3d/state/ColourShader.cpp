@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/ColourShader.h"
+#include "orvane/graphics3d/state/ColourShader.h"
 
-#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/state/StateStacks.h"
 
 namespace orvane::graphics3d {
 

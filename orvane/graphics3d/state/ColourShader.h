@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Shader.h"
+#include "orvane/graphics3d/state/Shader.h"
 
 namespace orvane::graphics3d {
 

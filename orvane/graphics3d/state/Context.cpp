@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <mutex>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "orvane/container/Chain.h"
-#include "orvane/graphics3d/Extensions.h"
-#include "orvane/graphics3d/FrameBuffer.h"
-#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/gl/Extensions.h"
+#include "orvane/graphics3d/state/FrameBuffer.h"
+#include "orvane/graphics3d/state/StateStacks.h"
 #include "orvane/native/GLContext.h"
 #include "orvane/object/Object.h"
 

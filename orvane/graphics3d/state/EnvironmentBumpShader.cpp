@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/EnvironmentBumpShader.h"
+#include "orvane/graphics3d/state/EnvironmentBumpShader.h"
 
-#include "orvane/graphics3d/TextureUnits.h"
+#include "orvane/graphics3d/state/TextureUnits.h"
 
 namespace orvane::graphics3d {
 

@@ -1,9 +1,9 @@
-#include "orvane/graphics3d/FrameBuffer.h"
+#include "orvane/graphics3d/state/FrameBuffer.h"
 
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "orvane/native/GLContext.h"
 #include "orvane/native/Messages.h"
 

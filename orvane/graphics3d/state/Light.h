@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/state/Resource.h"
 
 namespace orvane::graphics3d {
 

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Material.h"
+#include "orvane/graphics3d/state/Material.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/system/Assembler.h"
 #include "orvane/system/CallingConvention.h"
 

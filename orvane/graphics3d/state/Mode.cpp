@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Mode.h"
+#include "orvane/graphics3d/state/Mode.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 namespace orvane::graphics3d {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/state/Resource.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/PointLight.h"
+#include "orvane/graphics3d/state/PointLight.h"
 
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 
 namespace orvane::graphics3d {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Light.h"
+#include "orvane/graphics3d/state/Light.h"
 
 namespace orvane::graphics3d {
 

@@ -1,9 +1,9 @@
-#include "orvane/graphics3d/RenderCalls.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
 
-#include "orvane/graphics3d/Mesh.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/Shader.h"
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/mesh/Mesh.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/Shader.h"
+#include "orvane/graphics3d/state/Texture.h"
 
 namespace orvane::graphics3d::renderCalls {
 

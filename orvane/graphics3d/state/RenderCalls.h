@@ -1,6 +1,6 @@
 #pragma once
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/system/Assembler.h"
 #include "orvane/system/CallingConvention.h"
 

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Resource.h"
+#include "orvane/graphics3d/state/Resource.h"
 
 #include <atomic>
 

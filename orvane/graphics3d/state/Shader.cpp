@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/Shader.h"
+#include "orvane/graphics3d/state/Shader.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/RenderCalls.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
 #include "orvane/system/Assembler.h"
 
 namespace orvane::graphics3d {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "orvane/graphics3d/ConstantList.h"
-#include "orvane/graphics3d/Resource.h"
-#include "orvane/graphics3d/ShaderProgram.h"
+#include "orvane/graphics3d/state/ConstantList.h"
+#include "orvane/graphics3d/state/Resource.h"
+#include "orvane/graphics3d/state/ShaderProgram.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/ShaderProgram.h"
+#include "orvane/graphics3d/state/ShaderProgram.h"
 
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 namespace orvane::graphics3d {
 

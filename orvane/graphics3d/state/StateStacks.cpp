@@ -1,10 +1,10 @@
-#include "orvane/graphics3d/StateStacks.h"
+#include "orvane/graphics3d/state/StateStacks.h"
 
-#include "orvane/graphics3d/Light.h"
-#include "orvane/graphics3d/Material.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/Shader.h"
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/state/Light.h"
+#include "orvane/graphics3d/state/Material.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/Shader.h"
+#include "orvane/graphics3d/state/Texture.h"
 
 namespace orvane::graphics3d {
 namespace {

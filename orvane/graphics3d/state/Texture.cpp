@@ -1,8 +1,8 @@
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/state/Texture.h"
 
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/RenderCalls.h"
-#include "orvane/graphics3d/TextureUpload.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/RenderCalls.h"
+#include "orvane/graphics3d/state/TextureUpload.h"
 
 namespace orvane::graphics3d {
 namespace {

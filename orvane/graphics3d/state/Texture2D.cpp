@@ -1,10 +1,10 @@
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/FilterResize.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/Graphics3dException.h"
-#include "orvane/graphics3d/TextureUpload.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Graphics3dException.h"
+#include "orvane/graphics3d/state/TextureUpload.h"
 #include "orvane/native/GLContext.h"
 
 namespace orvane::graphics3d {

@@ -2,7 +2,7 @@
 
 #include "orvane/graphics/Geometry.h"
 #include "orvane/graphics/Image.h"
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/state/Texture.h"
 
 #include <cstdint>
 #include <utility>

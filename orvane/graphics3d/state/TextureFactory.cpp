@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/TextureFactory.h"
+#include "orvane/graphics3d/state/TextureFactory.h"
 
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/io/TranslatorException.h"
 #include "orvane/object/Pointer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orvane/graphics/TranslatorRoster.h"
-#include "orvane/graphics3d/Texture.h"
+#include "orvane/graphics3d/state/Texture.h"
 #include "orvane/types/String.h"
 
 namespace orvane::graphics3d {

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/TextureManager.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 
 namespace orvane::graphics3d {
 

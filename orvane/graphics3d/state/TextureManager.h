@@ -1,8 +1,8 @@
 #pragma once
 
 #include "orvane/container/Cache.h"
-#include "orvane/graphics3d/Texture.h"
-#include "orvane/graphics3d/TextureFactory.h"
+#include "orvane/graphics3d/state/Texture.h"
+#include "orvane/graphics3d/state/TextureFactory.h"
 #include "orvane/types/String.h"
 
 namespace orvane::graphics3d {

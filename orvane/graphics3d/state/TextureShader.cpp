@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 
-#include "orvane/graphics3d/StateStacks.h"
-#include "orvane/graphics3d/TextureUnits.h"
+#include "orvane/graphics3d/state/StateStacks.h"
+#include "orvane/graphics3d/state/TextureUnits.h"
 
 namespace orvane::graphics3d {
 

@@ -1,8 +1,8 @@
-#include "orvane/graphics3d/TextureUpload.h"
+#include "orvane/graphics3d/state/TextureUpload.h"
 
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 
 #include <algorithm>
 #include <cstring>

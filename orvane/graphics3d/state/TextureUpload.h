@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orvane/graphics/Image.h"
-#include "orvane/graphics3d/GL.h"
+#include "orvane/graphics3d/gl/GL.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
 
 #include <gtest/gtest.h>
 

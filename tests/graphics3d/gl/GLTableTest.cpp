@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Extensions.h"
-#include "orvane/graphics3d/GL.h"
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/gl/Extensions.h"
+#include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
 
 #include <gtest/gtest.h>
 

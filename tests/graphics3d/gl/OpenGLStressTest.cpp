@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Context.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "orvane/gui/OpenGL.h"
 #include "orvane/gui/Window.h"
 #include "orvane/native/Display.h"

@@ -1,7 +1,7 @@
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/TypeCode.h"
-#include "orvane/graphics3d/VertexMesh.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
+#include "orvane/graphics3d/mesh/VertexMesh.h"
 #include "tests/graphics3d/RecordedContext.h"
 #include "tests/support/MeshBuffers.h"
 

@@ -1,5 +1,5 @@
-#include "orvane/graphics3d/ParameterFormat.h"
-#include "orvane/graphics3d/ParameterBuffer.h"
+#include "orvane/graphics3d/mesh/ParameterFormat.h"
+#include "orvane/graphics3d/mesh/ParameterBuffer.h"
 
 #include <gtest/gtest.h>
 

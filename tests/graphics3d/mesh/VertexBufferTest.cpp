@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/VertexBuffer.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/VertexBuffer.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/mesh/IndexBuffer.h"
 #include "orvane/object/Pointer.h"
 #include "tests/graphics3d/RecordedContext.h"
 

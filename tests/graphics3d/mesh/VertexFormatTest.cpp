@@ -1,5 +1,5 @@
-#include "orvane/graphics3d/VertexFormat.h"
-#include "orvane/graphics3d/TypeCode.h"
+#include "orvane/graphics3d/mesh/VertexFormat.h"
+#include "orvane/graphics3d/mesh/TypeCode.h"
 
 #include <gtest/gtest.h>
 

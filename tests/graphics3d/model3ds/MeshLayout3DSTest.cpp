@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/MeshLayout3DS.h"
+#include "orvane/graphics3d/model3ds/MeshLayout3DS.h"
 
 #include <gtest/gtest.h>
 

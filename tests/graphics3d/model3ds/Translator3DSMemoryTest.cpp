@@ -2,7 +2,7 @@
 // lengths it claims. The test replaces the global allocation functions of this test
 // program to see the largest single request made while a file is read.
 
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"
 #include "tests/support/ModelFiles.h"

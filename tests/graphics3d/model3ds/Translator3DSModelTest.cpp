@@ -1,9 +1,9 @@
 // What Translator3DS builds: the model, its meshes, buffers and appearances, looked at
 // through the engine objects a caller gets back.
 
-#include "orvane/graphics3d/ColourMaterial.h"
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/TranslatorRoster.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model3ds/TranslatorRoster.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"
 #include "tests/graphics3d/RecordedContext.h"

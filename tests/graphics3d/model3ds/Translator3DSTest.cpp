@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"
 #include "tests/support/ModelFiles.h"

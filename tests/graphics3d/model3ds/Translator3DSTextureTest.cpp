@@ -1,9 +1,9 @@
 // Textured 3DS models in an offscreen OpenGL context: texture files found as real files
 // name them, shared between materials, failing the model when missing, and drawn upright.
 
-#include "orvane/graphics3d/IndexMesh.h"
-#include "orvane/graphics3d/TextureManager.h"
-#include "orvane/graphics3d/Translator3DS.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
+#include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/IOException.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/TranslatorException.h"

@@ -1,8 +1,8 @@
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "tests/support/OffscreenGL.h"
 
 #include <gtest/gtest.h>

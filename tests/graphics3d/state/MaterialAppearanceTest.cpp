@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Appearance.h"
-#include "orvane/graphics3d/ColourMaterial.h"
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/state/Appearance.h"
+#include "orvane/graphics3d/state/ColourMaterial.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 #include "orvane/system/Assembler.h"
 #include "tests/graphics3d/RecordedContext.h"
 

@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/Camera.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/PointLight.h"
+#include "orvane/graphics3d/state/Camera.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/PointLight.h"
 #include "tests/graphics3d/RecordedContext.h"
 
 #include <cmath>

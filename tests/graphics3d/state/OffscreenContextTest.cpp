@@ -1,6 +1,6 @@
-#include "orvane/graphics3d/OffscreenContext.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
+#include "orvane/graphics3d/state/OffscreenContext.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
 #include "tests/support/OffscreenGL.h"
 
 #include <gtest/gtest.h>

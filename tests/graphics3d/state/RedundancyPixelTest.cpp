@@ -1,11 +1,11 @@
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Context.h"
-#include "orvane/graphics3d/GLRecorder.h"
-#include "orvane/graphics3d/Material.h"
-#include "orvane/graphics3d/Mode.h"
-#include "orvane/graphics3d/Shader.h"
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
+#include "orvane/graphics3d/state/Context.h"
+#include "orvane/graphics3d/state/Material.h"
+#include "orvane/graphics3d/state/Mode.h"
+#include "orvane/graphics3d/state/Shader.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "tests/support/OffscreenGL.h"
 
 #include <gtest/gtest.h>

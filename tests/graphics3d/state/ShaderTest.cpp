@@ -1,9 +1,9 @@
-#include "orvane/graphics3d/BumpShader.h"
-#include "orvane/graphics3d/ColourShader.h"
-#include "orvane/graphics3d/EnvironmentBumpShader.h"
-#include "orvane/graphics3d/EnvironmentShader.h"
-#include "orvane/graphics3d/TextureEnvironmentBumpShader.h"
-#include "orvane/graphics3d/TextureShader.h"
+#include "orvane/graphics3d/state/BumpShader.h"
+#include "orvane/graphics3d/state/ColourShader.h"
+#include "orvane/graphics3d/state/EnvironmentBumpShader.h"
+#include "orvane/graphics3d/state/EnvironmentShader.h"
+#include "orvane/graphics3d/state/TextureEnvironmentBumpShader.h"
+#include "orvane/graphics3d/state/TextureShader.h"
 #include "tests/graphics3d/RecordedContext.h"
 
 #include <string>

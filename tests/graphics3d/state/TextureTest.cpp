@@ -1,7 +1,7 @@
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/PixelFormat.h"
-#include "orvane/graphics3d/Graphics3dException.h"
-#include "orvane/graphics3d/Texture2D.h"
+#include "orvane/graphics3d/state/Graphics3dException.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "tests/graphics3d/RecordedContext.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "orvane/graphics3d/TextureUpload.h"
+#include "orvane/graphics3d/state/TextureUpload.h"
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/PixelFormat.h"
 
