@@ -19,6 +19,11 @@ bool isUnit(int unit) {
     return unit >= 0 && unit < Compiler::TEXTURE_UNITS;
 }
 
+// What a stream calls for a mesh it cannot draw from its buffers: the mesh's own draw().
+void ORVANE_THISCALL drawMeshItself(Mesh* mesh) {
+    mesh->draw();
+}
+
 } // namespace
 
 Compiler::Compiler() {
@@ -181,7 +186,7 @@ void Compiler::drawMesh(Mesh* mesh) {
     if (!mesh)
         return;
     keep(mesh);
-    assembler.callThisOn(&renderCalls::drawMesh, mesh);
+    assembler.callThisOn(&drawMeshItself, mesh);
     Mode* keptMode = mode;
     clearCache();
     mode = keptMode;

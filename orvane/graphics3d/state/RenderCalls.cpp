@@ -1,6 +1,5 @@
 #include "orvane/graphics3d/state/RenderCalls.h"
 
-#include "orvane/graphics3d/mesh/Mesh.h"
 #include "orvane/graphics3d/state/Mode.h"
 #include "orvane/graphics3d/state/Shader.h"
 #include "orvane/graphics3d/state/Texture.h"
@@ -47,10 +46,6 @@ void ORVANE_THISCALL setShaderClientArrays(Shader* shader) {
 void ORVANE_THISCALL bindTextureAlways(Texture* texture, std::uintptr_t unit) {
     if (Context* context = Context::current())
         context->textureStack.bindAlways(texture, int(unit));
-}
-
-void ORVANE_THISCALL drawMesh(Mesh* mesh) {
-    mesh->draw();
 }
 
 void drawArrays(std::uintptr_t primitive, std::uintptr_t first, std::uintptr_t count) {

@@ -8,7 +8,6 @@
 
 namespace orvane::graphics3d {
 
-class Mesh;
 class Mode;
 class Shader;
 class Texture;
@@ -40,9 +39,6 @@ void ORVANE_THISCALL applyShader(Shader* shader);
 void ORVANE_THISCALL setShaderClientArrays(Shader* shader);
 // Binds the texture to the unit through the texture stack without comparing.
 void ORVANE_THISCALL bindTextureAlways(Texture* texture, std::uintptr_t unit);
-
-// The mesh's own draw(), for meshes a stream cannot draw from their buffers.
-void ORVANE_THISCALL drawMesh(Mesh* mesh);
 
 // glDrawArrays(primitive, first, count).
 void drawArrays(std::uintptr_t primitive, std::uintptr_t first, std::uintptr_t count);
