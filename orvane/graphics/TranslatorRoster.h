@@ -11,6 +11,8 @@
 #include "orvane/graphics/TranslatorTIFF.h"
 #include "orvane/io/TranslatorRoster.h"
 
+#include <array>
+
 namespace orvane::graphics {
 
 // Every image translator of the engine, owned by the roster and asked in this order:
@@ -18,6 +20,11 @@ namespace orvane::graphics {
 // second byte is 0 or 1), so the formats with real signatures go before it.
 class TranslatorRoster : public io::TranslatorRoster<Image> {
 public:
+    // The file-name extensions of the pictures the roster decodes, lower case, in the
+    // roster's order (TIFF files are only recognised, so they have none).
+    static constexpr std::array<const char*, 8> PICTURE_EXTENSIONS = {"bmp",  "dds", "gif", "jpg",
+                                                                      "jpeg", "pcx", "png", "tga"};
+
     TranslatorRoster();
     ~TranslatorRoster() override;
 

@@ -174,6 +174,10 @@ void Compiler::resetState() {
         clearTexture(unit);
 }
 
+void Compiler::useArraysWithoutShader(std::uint32_t mask) {
+    assembler.callCdecl1(&renderCalls::useArraysWithoutShader, mask);
+}
+
 void Compiler::drawArrays(std::uint32_t primitive, std::uint32_t first, std::uint32_t count) {
     assembler.callCdecl3(&renderCalls::drawArrays, primitive, first, count);
 }

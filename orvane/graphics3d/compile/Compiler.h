@@ -58,6 +58,9 @@ public:
     void clearTexture(int unit);
     // Points the arrays of `mask` that the buffer has and that are not bound to it already.
     void setVertexBuffer(VertexBuffer* buffer, std::uint32_t mask);
+    // For a draw without a shader: switches the arrays of `mask` on when, at run time, no
+    // shader is current (what a mesh without one does when it is drawn by itself).
+    void useArraysWithoutShader(std::uint32_t mask);
     void setIndexBuffer(IndexBuffer* buffer);
     // The appearance's shader, material and textures, skipping pieces it does not have.
     void applyAppearance(const Appearance& appearance);

@@ -74,6 +74,15 @@ MeshMerger::BufferTuple bufferTuple(const Job& job) {
     return tuple;
 }
 
+// The arrays a job's buffers feed.
+std::uint32_t arrayMaskOf(const Job& job) {
+    std::uint32_t mask = 0;
+    for (int bit = 0; bit < Optimizer::ARRAY_BITS; ++bit)
+        if (job.arrays[bit])
+            mask |= 1u << bit;
+    return mask;
+}
+
 // Cuts first .. first + count to `available` elements.
 void cutRange(Job& job, std::uint32_t available) {
     job.first = std::min(job.first, available);
@@ -328,6 +337,8 @@ void Optimizer::emit() {
             if (texture)
                 compiler.setTexture(texture, unit);
         }
+        if (!job.shader)
+            compiler.useArraysWithoutShader(arrayMaskOf(job));
         if (job.indexBuffer)
             compiler.drawElements(job.primitive, job.first, job.count);
         else

@@ -123,8 +123,7 @@ void IndexMesh::draw() {
     context->indexPointer = pointer;
     context->indexType = type;
     context->indexSize = size;
-    if (appearance)
-        appearance->apply();
+    applyAppearance(*context);
     const std::uint32_t count = indexBuffer->indexCount();
     if (first == end) {
         gl.glDrawElements(mode, GLsizei(count), type, reinterpret_cast<const void*>(pointer));

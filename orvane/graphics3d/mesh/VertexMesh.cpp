@@ -81,12 +81,18 @@ PositionArray VertexMesh::positions() const {
     return PositionArray::find(vertexBuffers, STREAMS);
 }
 
-void VertexMesh::draw() {
-    if (!Context::current())
-        return;
-    bindVertexBuffers();
+void VertexMesh::applyAppearance(Context& context) const {
     if (appearance)
         appearance->apply();
+    context.shaderStack.useArraysWithoutShader(arrayMask);
+}
+
+void VertexMesh::draw() {
+    Context* context = Context::current();
+    if (!context)
+        return;
+    bindVertexBuffers();
+    applyAppearance(*context);
     const std::uint32_t last = std::min(end, vertexCount);
     gl.glDrawArrays(mode, GLint(first), GLsizei(last > first ? last - first : 0));
 }

@@ -7,6 +7,7 @@
 
 namespace orvane::graphics3d {
 
+class Context;
 class PositionArray;
 
 // Up to 16 vertex buffers (streams) drawn with glDrawArrays over the vertex range
@@ -51,6 +52,10 @@ public:
 protected:
     // Points the client arrays at every stream's buffer, in stream order.
     void bindVertexBuffers() const;
+    // The appearance; then, when no shader is current (none in the appearance, nor left
+    // by what was drawn before), the arrays the buffers feed, which otherwise only a
+    // shader switches on.
+    void applyAppearance(Context& context) const;
     // The first stream whose buffer has positions.
     PositionArray positions() const;
 

@@ -4,6 +4,7 @@
 #include "orvane/graphics3d/model3ds/MeshLayout3DS.h"
 #include "orvane/graphics3d/state/ColourMaterial.h"
 #include "orvane/graphics3d/state/TextureManager.h"
+#include "orvane/io/IOException.h"
 #include "orvane/io/TranslatorException.h"
 
 namespace orvane::graphics3d {
@@ -55,6 +56,8 @@ StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
     colourShader = object::make<ColourShader>();
     textureShader = object::make<TextureShader>();
     described = scene.materials;
+    fallback = nullptr;
+    failures.clear();
     appearances.clear();
     appearances.reserve(scene.materials.size());
     for (const Material3DS& material : scene.materials)
@@ -94,7 +97,7 @@ object::Pointer<Appearance> ModelBuilder3DS::buildAppearance(const Material3DS& 
 
     if (material.textured && textures) {
         // Lent by the manager, which keeps the creation reference; the appearance adds its own.
-        if (Texture* texture = textures->get(types::String(material.textureName.c_str()))) {
+        if (Texture* texture = loadTexture(material)) {
             texture->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
             appearance->setTexture(texture, 0);
         }
@@ -104,6 +107,53 @@ object::Pointer<Appearance> ModelBuilder3DS::buildAppearance(const Material3DS& 
     else
         appearance->setShader(colourShader.get());
     return appearance;
+}
+
+Texture* ModelBuilder3DS::loadTexture(const Material3DS& material) {
+    using Failure = TextureFailure;
+    const bool warn = failurePolicy == TextureFailures::WARN;
+    if (material.textureName.empty()) {
+        if (!warn)
+            object::raiseWithDetail(
+                io::TranslatorFormatException(),
+                ("3DS: material \"" + material.name + "\": its texture map names no file").c_str());
+        failures.push_back({Failure::UNNAMED, material.name, "", ""});
+        return nullptr;
+    }
+    try {
+        return textures->get(types::String(material.textureName.c_str()));
+    } catch (const io::FileNotFoundException&) {
+        if (!warn)
+            throw;
+        failures.push_back({Failure::MISSING, material.name, material.textureName, ""});
+    } catch (const object::Exception& exception) {
+        if (!warn)
+            throw;
+        std::string reason = exception.getName().cString();
+        const types::String& words =
+            exception.getDetail().length() > 0 ? exception.getDetail() : exception.getMessage();
+        if (words.length() > 0 && !(words == exception.getName()))
+            reason += std::string(": ") + words.cString();
+        failures.push_back({Failure::UNUSABLE, material.name, material.textureName, reason});
+    }
+    return nullptr;
+}
+
+Appearance* ModelBuilder3DS::appearanceWithoutMaterial() {
+    if (!fallback) {
+        fallback = object::make<Appearance>();
+        auto grey = object::make<ColourMaterial>();
+        for (int channel = 0; channel < 3; ++channel) {
+            grey->ambient[channel] = DEFAULT_AMBIENT;
+            grey->diffuse[channel] = DEFAULT_DIFFUSE;
+            grey->specular[channel] = DEFAULT_SPECULAR;
+        }
+        grey->ambient[3] = grey->diffuse[3] = grey->specular[3] = 1.0f;
+        grey->shininess = DEFAULT_SHININESS;
+        fallback->setMaterial(grey.get());
+        fallback->setShader(colourShader.get());
+    }
+    return fallback.get();
 }
 
 void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model) {
@@ -117,8 +167,8 @@ void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model) {
         drawn->setIndexBuffer(indices.get());
         drawn->setFirst(range.first);
         drawn->setEnd(range.first + range.count);
-        if (range.material >= 0)
-            drawn->setAppearance(appearance(std::size_t(range.material)));
+        Appearance* named = range.material >= 0 ? appearance(std::size_t(range.material)) : nullptr;
+        drawn->setAppearance(named ? named : appearanceWithoutMaterial());
         model.addMesh(drawn.get());
     }
 }

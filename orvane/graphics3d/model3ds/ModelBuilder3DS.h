@@ -10,6 +10,7 @@
 #include "orvane/object/Pointer.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace orvane::graphics3d {
@@ -22,15 +23,20 @@ class TextureManager;
 // - one Appearance with a ColourMaterial per material chunk, in file order, drawn with a
 //   ColourShader or, when it got a texture in unit 0, a TextureShader (one of each per
 //   build, shared by every appearance). A texture map's file is asked of the texture
-//   manager and filtered with GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR; a texture that cannot
-//   be loaded fails the build with the manager's exception. Every material chunk is built,
-//   also one a later material of the same name replaces, so a missing texture fails the
-//   model wherever its material stands;
+//   manager and filtered with GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR. Every material chunk is
+//   built, also one a later material of the same name replaces, so a missing texture is
+//   met wherever its material stands. What a texture that cannot be loaded does is the
+//   builder's TextureFailures setting: by default it fails the build with the manager's
+//   exception (a texture map naming no file raises io::TranslatorFormatException); with
+//   WARN the material is kept without that texture and the failure is recorded
+//   (textureFailures());
 // - per buildable triangle mesh one vertex buffer, one 16-bit index buffer and one
 //   IndexMesh (GL_TRIANGLES) per face-material group, in file order, with the appearance
-//   of the material the group named when it was read (none when it named no material
-//   read before it); the layout is MeshLayout3DS's, including its one mesh over all
-//   faces for a triangle mesh without groups;
+//   of the material the group named when it was read; the layout is MeshLayout3DS's,
+//   including its one range over all faces for a triangle mesh without groups. Meshes
+//   whose faces name no material read before them (or none at all) share one default
+//   appearance, a light grey ColourMaterial with the ColourShader, so they draw in one
+//   colour of their own rather than with whatever the previous mesh left current;
 // - one StaticModel holding the meshes, initialised after the meshes of each 3D-editor
 //   chunk.
 //
@@ -43,6 +49,29 @@ class TextureManager;
 // until it dies (tools report on models with it).
 class ModelBuilder3DS {
 public:
+    // What a texture that cannot be loaded does to the build.
+    enum class TextureFailures { RAISE, WARN };
+
+    // One texture that could not be loaded in a WARN build.
+    struct TextureFailure {
+        enum Kind {
+            MISSING,  // no file of that name (nor of its stem with a picture extension)
+            UNNAMED,  // the texture map names no file
+            UNUSABLE, // the file is there but gives no texture
+        };
+        Kind kind;
+        std::string material;    // the material's name, as the file spells it
+        std::string textureName; // the file the material names, as the file spells it
+        std::string reason;      // the exception's class and words, for UNUSABLE
+    };
+
+    // The default appearance's colours: a light grey that reads under the viewer's one
+    // light and in its ambient light alone.
+    static constexpr float DEFAULT_AMBIENT = 0.6f;
+    static constexpr float DEFAULT_DIFFUSE = 0.75f;
+    static constexpr float DEFAULT_SPECULAR = 0.2f;
+    static constexpr float DEFAULT_SHININESS = 0.25f;
+
     // textures: where the materials' texture files come from, borrowed for the builder's
     // life; null builds no textures and opens no file (appearances of textured materials
     // then draw with the colour shader like the others).
@@ -58,9 +87,19 @@ public:
     // each (null for an index beyond them).
     const std::vector<Material3DS>& materials() const noexcept { return described; }
     Appearance* appearance(std::size_t material) const noexcept;
+    // The appearance of the last build's meshes without a material; null when it had none.
+    Appearance* defaultAppearance() const noexcept { return fallback.get(); }
+
+    void setTextureFailures(TextureFailures policy) noexcept { failurePolicy = policy; }
+    TextureFailures getTextureFailures() const noexcept { return failurePolicy; }
+    // The textures the last WARN build went without, in the order they were asked for.
+    const std::vector<TextureFailure>& textureFailures() const noexcept { return failures; }
 
 private:
     object::Pointer<Appearance> buildAppearance(const Material3DS& material);
+    // The material's texture, or null when a WARN build goes without it.
+    Texture* loadTexture(const Material3DS& material);
+    Appearance* appearanceWithoutMaterial();
     void buildMeshes(const Mesh3DS& mesh, StaticModel& model);
     object::Pointer<VertexBuffer> buildVertexBuffer(const MeshLayout3DS& layout);
     object::Pointer<IndexBuffer> buildIndexBuffer(const MeshLayout3DS& layout);
@@ -71,6 +110,9 @@ private:
     std::vector<Material3DS> described;
     // By material index: the appearances the groups' material indices denote.
     std::vector<object::Pointer<Appearance>> appearances;
+    object::Pointer<Appearance> fallback;
+    TextureFailures failurePolicy = TextureFailures::RAISE;
+    std::vector<TextureFailure> failures;
 };
 
 } // namespace orvane::graphics3d

@@ -38,6 +38,9 @@ enum ChunkId : std::uint16_t {
     PERCENT_FLOAT = 0x0031,
 };
 
+constexpr const char* failuresRaise = "raise";
+constexpr const char* failuresWarn = "warn";
+
 constexpr int headerBytes = 6;
 constexpr std::int32_t nameLimit = 63;
 constexpr std::uint32_t chunkStackDepth = 64;
@@ -95,13 +98,17 @@ Translator3DS::Translator3DS()
 Translator3DS::~Translator3DS() = default;
 
 Model* Translator3DS::translate(io::InputStream* input, int length) {
+    lastFailures.clear();
     try {
         Scene3DS described;
         read(input, length, described);
         if (described.editors == 0)
             return nullptr;
         ModelBuilder3DS builder(textureManagerFor(described));
-        return builder.build(described);
+        builder.setTextureFailures(failurePolicy);
+        Model* model = builder.build(described);
+        lastFailures = builder.textureFailures();
+        return model;
     } catch (const std::bad_alloc&) {
         throw io::TranslatorMemoryException();
     }
@@ -126,6 +133,39 @@ int Translator3DS::write(const Model* model, io::OutputStream* output) {
 bool Translator3DS::identify(io::File* file) {
     std::uint8_t bytes[2];
     return probe(file, bytes, 2) && little16(bytes) == MAIN;
+}
+
+object::PropertyList* Translator3DS::getProperties() {
+    static const object::PropertyDescriptor own[] = {
+        {object::Property::stringKind,
+         TEXTURE_FAILURES,
+         "what a texture that cannot be loaded does: raise or warn",
+         {.text = failuresRaise}},
+        object::PropertyDescriptor::end(),
+    };
+    object::PropertyList* properties = ModelTranslator::getProperties();
+    object::PropertyList extra(own);
+    extra.lookup(TEXTURE_FAILURES)
+        ->setString(failurePolicy == ModelBuilder3DS::TextureFailures::WARN ? failuresWarn
+                                                                            : failuresRaise);
+    properties->append(extra);
+    return properties;
+}
+
+void Translator3DS::setProperties(const object::PropertyList* properties) {
+    ModelTranslator::setProperties(properties);
+    const object::Property* failures = properties->lookup(TEXTURE_FAILURES);
+    if (!failures)
+        return;
+    const char* value = failures->getString() ? failures->getString() : "";
+    if (std::strcmp(value, failuresRaise) == 0)
+        failurePolicy = ModelBuilder3DS::TextureFailures::RAISE;
+    else if (std::strcmp(value, failuresWarn) == 0)
+        failurePolicy = ModelBuilder3DS::TextureFailures::WARN;
+    else
+        object::raiseWithDetail(
+            io::TranslatorException(),
+            (std::string("3DS: texturefailures is raise or warn, not \"") + value + "\"").c_str());
 }
 
 TextureManager* Translator3DS::textureManagerFor(const Scene3DS& described) {

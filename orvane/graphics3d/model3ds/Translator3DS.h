@@ -40,10 +40,18 @@ namespace orvane::graphics3d {
 // The whole file is read and checked before anything is built (ModelBuilder3DS), so a
 // damaged file makes no engine object and opens no texture.
 //
-// One translator serves one call at a time and keeps nothing of a file between calls; its
-// managers persist.
+// One translator serves one call at a time and keeps nothing of a file between calls but
+// the textures its last translate() went without; its managers and settings persist.
+//
+// Besides the managers, the translator publishes the string property "texturefailures":
+// "raise" (the default) fails the translation on the first texture that cannot be loaded,
+// with that texture's exception; "warn" keeps the material without the texture, goes on,
+// and lists what it went without in textureFailures(). Other values are refused when set
+// (io::TranslatorException).
 class Translator3DS : public ModelTranslator {
 public:
+    static constexpr const char* TEXTURE_FAILURES = "texturefailures";
+
     Translator3DS();
     ~Translator3DS() override;
 
@@ -62,6 +70,18 @@ public:
     int write(const Model* model, io::OutputStream* stream) override;
     // True when the two bytes at the file's position are the main chunk's id, 0x4D4D.
     bool identify(io::File* file) override;
+
+    // The managers' properties and "texturefailures".
+    object::PropertyList* getProperties() override;
+    void setProperties(const object::PropertyList* properties) override;
+    void setTextureFailures(ModelBuilder3DS::TextureFailures policy) noexcept {
+        failurePolicy = policy;
+    }
+    ModelBuilder3DS::TextureFailures getTextureFailures() const noexcept { return failurePolicy; }
+    // What the last translate() with the translator's own builder went without ("warn").
+    const std::vector<ModelBuilder3DS::TextureFailure>& textureFailures() const noexcept {
+        return lastFailures;
+    }
 
     // Reads and checks the whole file into scene (which is cleared first) without making
     // engine objects; a damaged file raises as in translate(). The listener, when given,
@@ -120,6 +140,9 @@ private:
     ChunkListener3DS* listener = nullptr;
     // Material name to its index in scene->materials, the latest of each name.
     std::map<std::string, int> materialsByName;
+
+    ModelBuilder3DS::TextureFailures failurePolicy = ModelBuilder3DS::TextureFailures::RAISE;
+    std::vector<ModelBuilder3DS::TextureFailure> lastFailures;
 };
 
 } // namespace orvane::graphics3d

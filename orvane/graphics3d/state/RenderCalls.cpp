@@ -48,6 +48,11 @@ void ORVANE_THISCALL bindTextureAlways(Texture* texture, std::uintptr_t unit) {
         context->textureStack.bindAlways(texture, int(unit));
 }
 
+void useArraysWithoutShader(std::uintptr_t mask) {
+    if (Context* context = Context::current())
+        context->shaderStack.useArraysWithoutShader(std::uint32_t(mask));
+}
+
 void drawArrays(std::uintptr_t primitive, std::uintptr_t first, std::uintptr_t count) {
     gl.glDrawArrays(GLenum(primitive), GLint(first), GLsizei(count));
 }

@@ -39,6 +39,8 @@ void ORVANE_THISCALL applyShader(Shader* shader);
 void ORVANE_THISCALL setShaderClientArrays(Shader* shader);
 // Binds the texture to the unit through the texture stack without comparing.
 void ORVANE_THISCALL bindTextureAlways(Texture* texture, std::uintptr_t unit);
+// ShaderStack::useArraysWithoutShader: the arrays of a draw without a shader of its own.
+void useArraysWithoutShader(std::uintptr_t mask);
 
 // glDrawArrays(primitive, first, count).
 void drawArrays(std::uintptr_t primitive, std::uintptr_t first, std::uintptr_t count);

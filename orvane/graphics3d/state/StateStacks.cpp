@@ -164,6 +164,11 @@ void ShaderStack::forget(const Shader* oldShader) noexcept {
         shader = nullptr;
 }
 
+void ShaderStack::useArraysWithoutShader(std::uint32_t mask) {
+    if (!shader)
+        setClientArrays(mask);
+}
+
 void ShaderStack::setClientArrays(std::uint32_t mask) {
     if (redundancyTests && mask == clientArrays)
         return;

@@ -111,6 +111,10 @@ public:
     // 0 to 7 (each after glClientActiveTextureARB), off before on for each. The client
     // active unit is left at the last unit touched.
     void setClientArrays(std::uint32_t mask);
+    // What a mesh drawn without a shader of its own does: with no shader current, it is
+    // setClientArrays(mask), since only shaders switch arrays on; a current shader keeps
+    // its arrays, which the mesh inherits with the rest of the state.
+    void useArraysWithoutShader(std::uint32_t mask);
     types::String getClassName() const override;
 
     // Stored into directly by generated code (Context::SHADER_OFFSET).

@@ -2,7 +2,10 @@
 
 #include "orvane/graphics/TranslatorRoster.h"
 #include "orvane/graphics3d/state/Texture.h"
+#include "orvane/io/SystemFile.h"
 #include "orvane/types/String.h"
+
+#include <string>
 
 namespace orvane::graphics3d {
 
@@ -21,16 +24,21 @@ public:
     const types::String& getDirectory() const noexcept { return directory; }
 
     // A new texture (the caller owns the creation reference) from the file `name` in the
-    // directory. Raises FileNotFoundException for a missing file (and the other IO
-    // exceptions of opening and reading), TranslatorFormatException when no translator
-    // recognises the file or its translator yields no picture, the translators' own
-    // exceptions for a file that does not decode, and those of createTexture2D. A
+    // directory. Where no file of that name exists, the same stem with each picture
+    // extension the image roster reads is tried in the roster's order (model files name
+    // ".RGB" or ".JPG" textures that ship as ".tga"); names are matched ignoring case, as
+    // every open does. Raises FileNotFoundException when none of them exists (and the
+    // other IO exceptions of opening and reading), TranslatorFormatException when no
+    // translator recognises the file or its translator yields no picture, the translators'
+    // own exceptions for a file that does not decode, and those of createTexture2D. A
     // failure leaves no texture object behind.
     Texture* create(const char* name);
 
     types::String getClassName() const override;
 
 private:
+    io::SystemFile* openImage(const std::string& name);
+
     graphics::TranslatorRoster roster;
     types::String directory;
 };

@@ -76,8 +76,10 @@ TEST_F(MeshTest, CountsStreamsUpToTheLastBufferAndTakesTheFewestVertices) {
         recorder.takeCalls(),
         (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 12, 0)",
                "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)", "glNormalPointer(GL_FLOAT, 12, 0)",
+               "glEnableClientState(GL_VERTEX_ARRAY)", "glEnableClientState(GL_NORMAL_ARRAY)",
                "glDrawArrays(GL_TRIANGLES, 0, 8)"}))
-        << "streams 1 and 2 hold nothing and are skipped";
+        << "streams 1 and 2 hold nothing and are skipped; with no shader current the mesh "
+           "switches on the arrays its buffers feed";
 
     mesh->clearVertexBuffer(3);
     EXPECT_EQ(mesh->getBufferCount(), 1u);
@@ -98,11 +100,13 @@ TEST_F(MeshTest, AVertexMeshDrawsPointersThenAppearanceThenItsVertexRange) {
     mesh->setFirst(3);
     mesh->setEnd(9);
     mesh->draw();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)",
-                     "glVertexPointer(3, GL_FLOAT, 12, " + hex(buffer->base()) + ")",
-                     "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)",
-                     "glDrawArrays(GL_TRIANGLE_STRIP, 3, 6)"}));
+    EXPECT_EQ(
+        recorder.takeCalls(),
+        (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)",
+               "glVertexPointer(3, GL_FLOAT, 12, " + hex(buffer->base()) + ")",
+               "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)",
+               "glEnableClientState(GL_VERTEX_ARRAY)", "glDrawArrays(GL_TRIANGLE_STRIP, 3, 6)"}))
+        << "an appearance without shader: the mesh's own arrays";
 
     // The appearance is current now; ranges past the vertices are cut; an empty range
     // draws nothing.
@@ -134,6 +138,7 @@ TEST_F(MeshTest, AnIndexMeshBindsItsIndicesIntoTheContextBeforeTheAppearance) {
         (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)", "glVertexPointer(3, GL_FLOAT, 12, 0)",
                "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 2)",
                "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)",
+               "glEnableClientState(GL_VERTEX_ARRAY)",
                "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, 0)"}))
         << "range 0..0 draws the whole index buffer";
     EXPECT_EQ(context->indexPointer, 0u);
@@ -171,6 +176,7 @@ TEST_F(MeshTest, AnIndexMeshInOrdinaryMemoryPointsAtItsIndices) {
               (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)",
                      "glVertexPointer(3, GL_FLOAT, 12, " + hex(vertices->base()) + ")",
                      "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0)",
+                     "glEnableClientState(GL_VERTEX_ARRAY)",
                      "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_INT, " + hex(base + 12) + ")"}));
     EXPECT_EQ(context->indexPointer, base);
     EXPECT_EQ(context->indexType, GL_UNSIGNED_INT);

@@ -102,6 +102,47 @@ std::vector<std::uint8_t> renderGrid(int usage, bool& inBufferObjects) {
     return pixels;
 }
 
+std::vector<std::uint8_t> readBack() {
+    std::vector<std::uint8_t> pixels(48 * 48 * 4);
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.glReadPixels(0, 0, 48, 48, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+// Meshes without an appearance draw with the state that is current; with none current
+// (the first frame) they still switch on the arrays their buffers feed, so the first
+// frame, every later one and the compiled model all draw the same white grid.
+TEST(ModelPixels, MeshesWithoutAppearanceDrawAlikeOnEveryFrameAndCompiled) {
+    test::OffscreenGL offscreen(48, 48);
+    if (!offscreen)
+        GTEST_SKIP() << "no offscreen OpenGL: " << native::lastError();
+    GridModel grid(VertexBuffer::USAGE_STATIC);
+    for (std::uint32_t m = 0; m < grid.model->meshCount(); ++m)
+        grid.model->mesh(m)->setAppearance(nullptr);
+    gl.glMatrixMode(GL_PROJECTION);
+    gl.glLoadIdentity();
+    gl.glOrtho(0, 48, 0, 48, -1, 1);
+    gl.glClearColor(0, 0, 0, 1);
+    gl.glColor4f(1, 1, 1, 1);
+    auto parameters =
+        Pointer<ParameterBuffer>::adopt(ParameterBuffer::create(grid.model->getParameterFormat()));
+    const float matrix[16] = {10, 0, 0, 4, 0, 10, 0, 4, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::memcpy(parameters->parameter("position"), matrix, sizeof matrix);
+    const auto frame = [&] {
+        gl.glClear(GL_COLOR_BUFFER_BIT);
+        grid.model->draw(*parameters);
+        return readBack();
+    };
+    const std::vector<std::uint8_t> first = frame();
+    const std::uint8_t* inside = &first[std::size_t(8 * 48 + 8) * 4];
+    EXPECT_EQ(inside[0], 255) << "the first frame draws the grid";
+    EXPECT_TRUE(frame() == first) << "the second frame draws what the first did";
+    offscreen.context().shaderStack.setClientArrays(0);
+    ASSERT_TRUE(grid.model->compile());
+    EXPECT_TRUE(frame() == first) << "compiled, from no arrays switched on";
+    EXPECT_TRUE(frame() == first);
+}
+
 TEST(ModelPixels, BufferObjectsAndOrdinaryMemoryDrawTheSamePixels) {
     bool objects = false, ordinary = true;
     const std::vector<std::uint8_t> fromObjects = renderGrid(VertexBuffer::USAGE_STATIC, objects);

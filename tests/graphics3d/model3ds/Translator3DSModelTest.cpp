@@ -178,9 +178,17 @@ TEST(Translator3DSModel, MeshesWithoutGroupsDrawEveryFaceAndMeshesWithoutDataBui
     const Pointer<StaticModel> model = translate(file);
     ASSERT_NE(model, nullptr);
     ASSERT_EQ(model->meshCount(), 2u);
+    Appearance* grey = meshOf(*model, 0).getAppearance();
+    ASSERT_NE(grey, nullptr) << "faces without a material draw with the default appearance";
+    const auto& colours = dynamic_cast<const ColourMaterial&>(*grey->material);
+    EXPECT_EQ(std::vector<float>(colours.diffuse, colours.diffuse + 4),
+              (std::vector<float>{0.75f, 0.75f, 0.75f, 1}));
+    EXPECT_EQ(colours.ambient[0], 0.6f);
+    EXPECT_NE(dynamic_cast<ColourShader*>(grey->shader.get()), nullptr);
+    EXPECT_EQ(grey->texture(0), nullptr);
     for (std::uint32_t m = 0; m < 2; ++m) {
         IndexMesh& mesh = meshOf(*model, m);
-        EXPECT_EQ(mesh.getAppearance(), nullptr);
+        EXPECT_EQ(mesh.getAppearance(), grey) << "one default appearance per model";
         EXPECT_EQ(mesh.getFirst(), 0u);
         EXPECT_EQ(mesh.getEnd(), mesh.getIndexBuffer()->indexCount());
     }
@@ -253,8 +261,10 @@ TEST(Translator3DSModel, GroupsGetTheAppearanceOfTheMaterialTheirNameDenotedWhen
     EXPECT_NE(dynamic_cast<ColourShader*>(first->shader.get()), nullptr);
     EXPECT_EQ(first->texture(0), nullptr);
 
-    EXPECT_EQ(meshOf(*model, 1).getAppearance(), nullptr) << "Late comes after its user";
-    EXPECT_EQ(meshOf(*model, 2).getAppearance(), nullptr) << "names match with case";
+    Appearance* grey = meshOf(*model, 1).getAppearance();
+    ASSERT_NE(grey, nullptr) << "Late comes after its user: the default appearance";
+    EXPECT_EQ(meshOf(*model, 2).getAppearance(), grey) << "names match with case";
+    EXPECT_EQ(grey->shader, first->shader) << "the model's colour shader";
     Appearance* second = meshOf(*model, 3).getAppearance();
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first) << "the second Paint replaced the first for later groups";

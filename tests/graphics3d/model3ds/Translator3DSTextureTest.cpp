@@ -3,6 +3,7 @@
 
 #include "orvane/graphics3d/mesh/IndexMesh.h"
 #include "orvane/graphics3d/model3ds/Translator3DS.h"
+#include "orvane/graphics3d/state/Texture2D.h"
 #include "orvane/graphics3d/state/TextureManager.h"
 #include "orvane/io/IOException.h"
 #include "orvane/io/MemoryFile.h"
@@ -121,6 +122,87 @@ TEST_F(Translator3DSTextures, AMissingTextureFailsTheModel) {
     damaged.resize(damaged.size() - 4);
     EXPECT_THROW(translate(damaged), io::TranslatorFormatException);
     EXPECT_EQ(manager->entries().count(), 0u);
+}
+
+// "texturefailures" set to "warn": every material is kept, those whose texture cannot be
+// had without it, and each such texture is listed once, in the order asked, with why.
+TEST_F(Translator3DSTextures, WarningOfTexturesKeepsTheirMaterialsAndListsWhatFailed) {
+    translator.setTextureManager(manager.get());
+    auto properties = Pointer<object::PropertyList>::adopt(translator.getProperties());
+    ASSERT_NE(properties->lookup("texturefailures"), nullptr);
+    EXPECT_STREQ(properties->lookup("texturefailures")->getString(), "raise");
+    properties->lookup("texturefailures")->setString("warn");
+    translator.setProperties(properties.get());
+    EXPECT_EQ(translator.getTextureFailures(), ModelBuilder3DS::TextureFailures::WARN);
+
+    directory.write("broken.tga", Bytes{0, 0, 2, 0});
+    Chunk unnamedMap(0xAFFF);
+    unnamedMap.add(test::textChunk(0xA000, "Blank")).add(Chunk(0xA200));
+    const Pointer<StaticModel> model = translate(test::modelFile(
+        {test::materialChunk(white("Gone", "MISSING.BMP")), unnamedMap,
+         test::materialChunk(white("Broken", "BROKEN.TGA")),
+         test::materialChunk(white("Camo", "GL-14_C2.TGA")),
+         test::objectChunk("Square", texturedSquare({"Gone", "Blank", "Broken", "Camo"}))}));
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->meshCount(), 4u);
+    for (std::uint32_t mesh = 0; mesh < 3; ++mesh) {
+        Appearance* kept = appearanceOf(*model, mesh);
+        ASSERT_NE(kept, nullptr);
+        EXPECT_NE(kept->material, nullptr);
+        EXPECT_EQ(kept->texture(0), nullptr);
+        EXPECT_NE(dynamic_cast<ColourShader*>(kept->shader.get()), nullptr)
+            << "drawn as a plain material";
+    }
+    EXPECT_NE(appearanceOf(*model, 3)->texture(0), nullptr) << "the texture that is there";
+
+    using Failure = ModelBuilder3DS::TextureFailure;
+    const auto& failures = translator.textureFailures();
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[0].kind, Failure::MISSING);
+    EXPECT_EQ(failures[0].material, "Gone");
+    EXPECT_EQ(failures[0].textureName, "MISSING.BMP");
+    EXPECT_EQ(failures[1].kind, Failure::UNNAMED);
+    EXPECT_EQ(failures[1].material, "Blank");
+    EXPECT_EQ(failures[2].kind, Failure::UNUSABLE);
+    EXPECT_EQ(failures[2].textureName, "BROKEN.TGA");
+    EXPECT_TRUE(failures[2].reason.starts_with("Translator")) << failures[2].reason;
+
+    // The list belongs to the last translation.
+    const Pointer<StaticModel> plain =
+        translate(test::modelFile({test::objectChunk("S", texturedSquare({}))}));
+    EXPECT_TRUE(translator.textureFailures().empty());
+
+    properties->lookup("texturefailures")->setString("sometimes");
+    EXPECT_THROW(translator.setProperties(properties.get()), io::TranslatorException);
+    EXPECT_EQ(translator.getTextureFailures(), ModelBuilder3DS::TextureFailures::WARN)
+        << "a refused value changes nothing";
+}
+
+// By default a map that names no file fails the model and says so.
+TEST_F(Translator3DSTextures, AMapWithoutFileNameFailsAStrictModelWithItsReason) {
+    translator.setTextureManager(manager.get());
+    Chunk unnamedMap(0xAFFF);
+    unnamedMap.add(test::textChunk(0xA000, "Blank")).add(Chunk(0xA200));
+    try {
+        translate(test::modelFile({unnamedMap, test::objectChunk("S", texturedSquare({}))}));
+        ADD_FAILURE() << "no exception";
+    } catch (const io::TranslatorFormatException& exception) {
+        EXPECT_STREQ(exception.getDetail().cString(),
+                     "3DS: material \"Blank\": its texture map names no file");
+    }
+}
+
+// A texture named with an extension nothing reads, or that ships under another one, is
+// found under its stem with each picture extension.
+TEST_F(Translator3DSTextures, ATextureUnderAnotherPictureExtensionIsFoundByItsStem) {
+    directory.write("panzer1_.tga", quadrantsTga());
+    TextureFactory& factory = manager->getFactory();
+    for (const char* name : {"PANZER1_.RGB", "panzer1_.jpg", "PANZER1_"}) {
+        auto texture = Pointer<Texture>::adopt(factory.create(name));
+        ASSERT_NE(texture, nullptr) << name;
+        EXPECT_EQ(dynamic_cast<Texture2D&>(*texture).width, 8) << name;
+    }
+    EXPECT_THROW(factory.create("ABSENT.RGB"), io::FileNotFoundException);
 }
 
 TEST_F(Translator3DSTextures, ATranslatorWithoutManagerMakesOneAndKeepsIt) {
