@@ -45,12 +45,37 @@ void Label::paintBackground() {
     }
 }
 
-void Label::drawLine(int index, const char* line) {
-    float ascender = 0, lineHeight = 0;
-    lineMetrics(*painter, ascender, lineHeight);
+void Label::drawLine(int index, const char* line, float indent) {
+    float ascender = 0, height = 0;
+    lineMetrics(*painter, ascender, height);
     painter->setTextColour(textColour[0], textColour[1], textColour[2]);
     painter->drawText(
-        {bounds.x + padding, bounds.y + padding + ascender + float(index) * lineHeight}, line);
+        {bounds.x + padding + indent, bounds.y + padding + ascender + float(index) * height}, line);
+}
+
+float Label::lineHeight() {
+    float ascender = 0, height = 0;
+    lineMetrics(*painter, ascender, height);
+    return height;
+}
+
+std::vector<std::string> Label::fitLines(std::vector<std::string> lines) {
+    const float room =
+        root ? std::max(0.0f, root->width - frame.x - 2 * padding) : frame.width - 2 * padding;
+    float widest = 0;
+    for (std::string& line : lines) {
+        if (painter->measureText(line.c_str()).width > room) {
+            while (!line.empty() && painter->measureText((line + "...").c_str()).width > room)
+                line.pop_back();
+            line += "...";
+        }
+        widest = std::max(widest, painter->measureText(line.c_str()).width);
+    }
+    Rectangle fitted = frame;
+    fitted.width = std::min(widest, room) + 2 * padding;
+    fitted.height = float(lines.size()) * lineHeight() + 2 * padding;
+    setFrame(fitted);
+    return lines;
 }
 
 void Label::endPaint() {

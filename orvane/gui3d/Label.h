@@ -3,6 +3,9 @@
 #include "orvane/gui3d/View.h"
 #include "orvane/types/String.h"
 
+#include <string>
+#include <vector>
+
 namespace orvane::gui3d {
 
 // One line of text in a view, optionally over a filled background. The text is drawn with
@@ -26,8 +29,15 @@ public:
     float padding = 2;
 
 protected:
-    // Draws one line at the given line index (0 first), each a line height below the last.
-    void drawLine(int index, const char* line);
+    // Draws one line at the given line index (0 first), each a line height below the last,
+    // `indent` units right of the padding.
+    void drawLine(int index, const char* line, float indent = 0);
+    // Makes the frame just large enough for the lines in the painter's font, but no wider
+    // than the root leaves right of the frame's left edge; a line too wide for that room is
+    // cut and ends in "...". Answers the lines as they fit. Call while painting.
+    std::vector<std::string> fitLines(std::vector<std::string> lines);
+    // The height of a line in the painter's font.
+    float lineHeight();
     // Clips the painter to the view's frame and fills the view's bounds with the
     // background colour, when it has one.
     void paintBackground();

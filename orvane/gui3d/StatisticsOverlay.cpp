@@ -61,14 +61,16 @@ std::vector<std::string> StatisticsOverlay::lines() const {
                                     format("%.2f ms a frame", frameMilliseconds())};
     if (hasGLCalls)
         result.push_back(std::to_string(glCalls) + " GL calls a frame");
-    if (hasModel)
-        result.push_back(model + ": " + std::to_string(triangles) + " triangles");
+    if (hasModel) {
+        result.push_back(model);
+        result.push_back(std::to_string(triangles) + " triangles");
+    }
     return result;
 }
 
 bool StatisticsOverlay::paint() {
+    const std::vector<std::string> text = fitLines(lines());
     paintBackground();
-    const std::vector<std::string> text = lines();
     for (std::size_t i = 0; i < text.size(); ++i)
         drawLine(int(i), text[i].c_str());
     endPaint();

@@ -10,8 +10,9 @@
 namespace orvane::gui3d {
 
 // Frame statistics drawn over the scene: frames per second and the average frame time
-// over the last second, and, once they are given, OpenGL calls per frame and the model's
-// name and triangle count, one line each over a dark background.
+// over the last second, and, once they are given, OpenGL calls per frame, the model's name
+// and its triangle count, one line each over a dark background. The overlay takes the
+// size of its lines, within the window; a name too long for the window is cut.
 //
 // The renderer feeds it after every frame:
 //
@@ -22,7 +23,7 @@ namespace orvane::gui3d {
 // Fed and painted on the window's thread, like every view.
 class StatisticsOverlay : public Label {
 public:
-    // At the given place, wide and tall enough for its four lines at the default size.
+    // At the given place; it takes the size of its lines when painted.
     explicit StatisticsOverlay(Point position = {8, 8});
 
     // One frame has ended at `now` (seconds on any steady clock) after taking `frameTime`

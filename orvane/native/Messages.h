@@ -110,6 +110,7 @@ inline constexpr std::uint32_t VK_SUBTRACT = 0x6D;
 inline constexpr std::uint32_t VK_DECIMAL = 0x6E;
 inline constexpr std::uint32_t VK_DIVIDE = 0x6F;
 inline constexpr std::uint32_t VK_F1 = 0x70;
+inline constexpr std::uint32_t VK_F12 = 0x7B;
 inline constexpr std::uint32_t VK_NUMLOCK = 0x90;
 inline constexpr std::uint32_t VK_SCROLL = 0x91;
 inline constexpr std::uint32_t VK_LSHIFT = 0xA0;

@@ -18,7 +18,7 @@ bool displayNamed() {
 
 int applicationMain(const Options& options) {
     if (!displayNamed()) {
-        if (!options.snapshot.empty())
+        if (!options.snapshot.empty() || options.benchmark)
             return OffscreenViewer(options).run();
         std::fprintf(stderr, "orvane-viewer: cannot open a window: no X display (DISPLAY is "
                              "unset)\n");

@@ -3,6 +3,7 @@
 #include "orvane/application/Application.h"
 #include "orvane/graphics3d/gl/GL.h"
 #include "orvane/native/Display.h"
+#include "orvane/native/Window.h"
 #include "orvane/object/Exception.h"
 #include "orvane/sample/Options.h"
 
@@ -56,11 +57,12 @@ bool GraphicsView::attach() {
     frameBuffer = &context->frameBuffer;
     gl.glEnable(GL_CULL_FACE);
     gl.glCullFace(GL_BACK);
-    gl.glClearColor(0, 0, 0, 0);
+    gl.glClearColor(settings.background[0], settings.background[1], settings.background[2], 0);
     const int x = int(position.x), y = int(position.y);
     const int w = int(size.width), h = int(size.height);
     gl.glViewport(x, frameBuffer->height - y - h, w, h);
     gui = new Gui(context);
+    gui->setListener(this);
     gui->enableEvents();
     return setUpScene();
 }
@@ -71,10 +73,17 @@ bool GraphicsView::setUpScene() {
     std::string failure;
     try {
         scene = new Scene();
-        if (scene->load(settings.model, settings.textures))
+        int width = 0, height = 0;
+        viewportSize(width, height);
+        scene->setAspect(width, height);
+        if (scene->load(settings.model, settings.textures, settings.framed)) {
+            for (const std::string& warning : scene->warnings())
+                reportFailure("warning: " + warning);
+            gui->limitZoomFor(scene->reach(), scene->camera.near, scene->camera.far);
             monitor->showOn(*gui, displayName(settings.model), scene->triangles());
-        else
+        } else {
             failure = scene->failure();
+        }
     } catch (const object::Exception& exception) {
         failure = displayName(settings.model) + ": " + exception.getName().cString() + ": " +
                   exception.getMessage().cString();
@@ -102,6 +111,7 @@ bool GraphicsView::tearDownScene() {
 
 bool GraphicsView::detach() {
     tearDownScene();
+    help = nullptr;
     if (gui) {
         gui->release();
         gui = nullptr;
@@ -113,6 +123,16 @@ bool GraphicsView::detach() {
     return gui::OpenGL::detach();
 }
 
+bool GraphicsView::resized(graphics::Size<float> newSize) {
+    const bool done = gui::OpenGL::resized(newSize);
+    if (scene && context) {
+        int width = 0, height = 0;
+        viewportSize(width, height);
+        scene->setAspect(width, height);
+    }
+    return done;
+}
+
 void GraphicsView::render() {
     if (!scene || !scene->hasModel()) {
         gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -121,10 +141,63 @@ void GraphicsView::render() {
     monitor->sceneBegins();
     scene->render(*context, gui->modelMatrix);
     monitor->sceneEnds();
-    if (monitor->overlayShown())
+    if (monitor->overlayShown() || help)
         gui->paint();
-    if (monitor->frameEnds(*context) && !finished.load(std::memory_order_acquire))
+    const bool done = monitor->frameEnds(*context);
+    if (done && !finished.load(std::memory_order_acquire))
         finishRun();
+    // A benchmark draws the next frame as soon as this one is on its way.
+    if (!done && settings.frames.benchmark)
+        native::invalidateRect(nativeWindow.load(std::memory_order_acquire), nullptr, false);
+}
+
+void GraphicsView::command(Gui::Command command) {
+    using Command = Gui::Command;
+    if (!scene)
+        return;
+    Scene::Switches& switches = scene->switches;
+    switch (command) {
+    case Command::RESET:
+        break; // the Gui put the placement back
+    case Command::WIREFRAME:
+        switches.wireframe = !switches.wireframe;
+        break;
+    case Command::LIGHTING:
+        switches.lighting = !switches.lighting;
+        break;
+    case Command::TEXTURES:
+        scene->showTextures(*context, !switches.textures);
+        break;
+    case Command::CULLING:
+        switches.culling = !switches.culling;
+        break;
+    case Command::STATISTICS:
+        if (monitor)
+            monitor->toggleOverlay(*gui);
+        break;
+    case Command::SCREENSHOT:
+        if (monitor)
+            monitor->requestScreenshot();
+        break;
+    case Command::HELP:
+        toggleHelp();
+        break;
+    case Command::CLOSE:
+        // As the window manager's close: the application closes the window.
+        if (application::Application* application = application::Application::getApplication())
+            application->quit();
+        break;
+    }
+}
+
+void GraphicsView::toggleHelp() {
+    if (help) {
+        gui->removeView(help.get());
+        help = nullptr;
+        return;
+    }
+    help = object::make<HelpOverlay>();
+    gui->addView(help.get());
 }
 
 // The frame count was reached: the run closes as if the window had been closed.

@@ -4,6 +4,7 @@
 #include "orvane/gui/OpenGL.h"
 #include "orvane/sample/FrameMonitor.h"
 #include "orvane/sample/Gui.h"
+#include "orvane/sample/HelpOverlay.h"
 #include "orvane/sample/Scene.h"
 
 #include <atomic>
@@ -18,13 +19,16 @@ namespace orvane::sample {
 // window's thread. A model that cannot be loaded (or any failure of the scene's set-up)
 // is reported in one line on standard error; the view then stays attached and draws the
 // clear colour, so that its window still paints and can be closed.
-class GraphicsView : public gui::OpenGL {
+class GraphicsView : public gui::OpenGL, private Gui::Listener {
 public:
     // The view's own settings beyond its rectangle.
     struct Settings {
         std::string model;
         std::string textures;
         FrameMonitor::Settings frames;
+        // Centre and scale the model into the sample's sphere (a model named by the user).
+        bool framed = false;
+        float background[3] = {0, 0, 0};
     };
 
     // Asks for 24 colour bits with 8 of alpha, 8 stencil bits and a 24-bit depth buffer.
@@ -41,6 +45,8 @@ public:
     bool attach() override;
     // The scene goes, then the Gui, then the OpenGL context.
     bool detach() override;
+    // The viewport follows, and the projection keeps its height and takes the new shape.
+    bool resized(graphics::Size<float> size) override;
     void render() override;
 
     bool setUpScene();
@@ -61,10 +67,14 @@ public:
 
 private:
     void finishRun();
+    // What the Gui's keys ask beyond the placement.
+    void command(Gui::Command command) override;
+    void toggleHelp();
 
     Settings settings;
     Scene* scene = nullptr;
     FrameMonitor* monitor = nullptr;
+    object::Pointer<HelpOverlay> help;
     std::atomic<State> state{State::DETACHED};
     std::atomic<bool> finished{false};
     std::atomic<bool> success{false};

@@ -2,8 +2,11 @@
 
 #include "orvane/graphics3d/state/Context.h"
 #include "orvane/gui/InputFlags.h"
+#include "orvane/native/Messages.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace orvane::sample {
@@ -50,7 +53,13 @@ void multiplyRight(float m[16], const float r[9]) {
 
 Gui::Gui(graphics3d::Context* renderContext)
     : gui3d::Root(renderContext)
+    , zoomMinimum(-std::numeric_limits<float>::infinity())
+    , zoomMaximum(std::numeric_limits<float>::infinity())
     , window(renderContext->window) {
+    rebuild();
+}
+
+void Gui::rebuild() {
     placement(panX, panY, zoom, angleA, angleB, modelMatrix);
 }
 
@@ -88,11 +97,94 @@ bool Gui::mouseMove(Point point, std::uint32_t buttons) {
         angleB = wrapped(angleB - ex * 180.0f * 0.002f);
     }
     if (buttons & gui::RIGHT_DOWN)
-        zoom = zoom - (dy + ex) * ZOOM_PER_PIXEL;
-    placement(panX, panY, zoom, angleA, angleB, modelMatrix);
+        zoom = std::clamp(zoom - (dy + ex) * ZOOM_PER_PIXEL, zoomMinimum, zoomMaximum);
+    rebuild();
     if (buttons & (gui::LEFT_DOWN | gui::MIDDLE_DOWN | gui::RIGHT_DOWN))
         redraw();
     return true;
+}
+
+bool Gui::mouseWheel(float delta, std::uint32_t buttons) {
+    if (gui3d::Root::mouseWheel(delta, buttons))
+        return true;
+    zoom = std::clamp(zoom + delta * ZOOM_PER_PIXEL, zoomMinimum, zoomMaximum);
+    rebuild();
+    redraw();
+    return true;
+}
+
+bool Gui::commandOf(std::uint32_t key, Command& command) noexcept {
+    switch (key) {
+    case 'R':
+    case native::VK_HOME:
+    case native::VK_SPACE:
+        command = Command::RESET;
+        return true;
+    case 'W':
+        command = Command::WIREFRAME;
+        return true;
+    case 'L':
+        command = Command::LIGHTING;
+        return true;
+    case 'T':
+        command = Command::TEXTURES;
+        return true;
+    case 'B':
+        command = Command::CULLING;
+        return true;
+    case 'S':
+        command = Command::STATISTICS;
+        return true;
+    case 'P':
+    case native::VK_F12:
+        command = Command::SCREENSHOT;
+        return true;
+    case 'H':
+    case native::VK_F1:
+        command = Command::HELP;
+        return true;
+    case 'Q':
+    case native::VK_ESCAPE:
+        command = Command::CLOSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Gui::keyDown(std::uint32_t key) {
+    Command command;
+    if (!commandOf(key, command))
+        return false;
+    if (command == Command::RESET)
+        reset();
+    if (listener)
+        listener->command(command);
+    redraw();
+    return true;
+}
+
+void Gui::setZoomLimits(float nearest, float farthest) {
+    zoomMinimum = std::min(nearest, farthest);
+    zoomMaximum = std::max(nearest, farthest);
+    zoom = std::clamp(zoom, zoomMinimum, zoomMaximum);
+    rebuild();
+}
+
+void Gui::limitZoomFor(float reach, float nearPlane, float farPlane) {
+    // The model's centre lies DISTANCE - zoom in front of the eye.
+    const float closest = DISTANCE - nearPlane - reach;
+    const float farthest = DISTANCE + reach - farPlane;
+    if (!(farthest <= closest))
+        return;
+    setZoomLimits(farthest, closest);
+}
+
+void Gui::reset() {
+    panX = panY = 0;
+    angleA = angleB = 0;
+    zoom = std::clamp(0.0f, zoomMinimum, zoomMaximum);
+    rebuild();
 }
 
 void Gui::redraw() {

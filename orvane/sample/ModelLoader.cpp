@@ -8,6 +8,7 @@
 #include "orvane/object/Pointer.h"
 #include "orvane/sample/Options.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <utility>
@@ -16,15 +17,19 @@ namespace orvane::sample {
 namespace {
 
 using graphics3d::Model;
+using graphics3d::ModelBuilder3DS;
 using graphics3d::TextureManager;
 using graphics3d::Translator3DS;
 
 std::string describe(const std::string& file, const object::Exception& exception) {
     const std::string name = exception.getName().cString();
     const std::string message = exception.getMessage().cString();
+    const std::string detail = exception.getDetail().cString();
     std::string line = displayName(file) + ": " + name;
     if (!message.empty() && message != name)
         line += ": " + message;
+    else if (!detail.empty())
+        line += ": " + detail;
     else if (std::error_code error; !std::filesystem::exists(displayName(file), error))
         line += ": no such file or directory"; // a missing directory raises a bare IOException
     return line;
@@ -43,10 +48,19 @@ struct OpenFile {
     io::SystemFile* file;
 };
 
-object::Pointer<TextureManager> textureManager(const std::string& directory) {
-    auto manager = object::make<TextureManager>();
-    manager->getFactory().setDirectory(directory.c_str());
-    return manager;
+std::string warningOf(const ModelBuilder3DS::TextureFailure& failure,
+                      const std::string& directory) {
+    using Failure = ModelBuilder3DS::TextureFailure;
+    switch (failure.kind) {
+    case Failure::MISSING:
+        return failure.textureName + ": texture not found in " +
+               (directory.empty() ? "." : displayName(directory));
+    case Failure::UNNAMED:
+        return "material \"" + failure.material + "\": its texture map names no file";
+    case Failure::UNUSABLE:
+        break;
+    }
+    return failure.textureName + ": texture not loaded: " + failure.reason;
 }
 
 } // namespace
@@ -57,15 +71,18 @@ ModelLoader::ModelLoader(std::string modelPath, std::string textureDirectory)
 
 Model* ModelLoader::load() {
     why.clear();
+    notes.clear();
+    if (std::error_code error; std::filesystem::is_directory(displayName(modelPath), error)) {
+        why = displayName(modelPath) + ": is a directory";
+        return nullptr;
+    }
     try {
         Model* model = translate();
         if (!model)
             why = displayName(modelPath) + ": the file holds no 3D scene";
         return model;
     } catch (const object::Exception& exception) {
-        why = failingTexture();
-        if (why.empty())
-            why = describe(modelPath, exception);
+        why = describe(modelPath, exception);
     } catch (const std::bad_alloc&) {
         why = displayName(modelPath) + ": out of memory";
     }
@@ -74,35 +91,19 @@ Model* ModelLoader::load() {
 
 Model* ModelLoader::translate() {
     OpenFile opened(modelPath);
-    const auto manager = textureManager(textureDirectory);
+    auto manager = object::make<TextureManager>();
+    manager->getFactory().setDirectory(textureDirectory.c_str());
     Translator3DS translator;
     translator.setTextureManager(manager.get());
-    return translator.translate(opened.file->getInputStream(), -1);
-}
-
-// The translator reports a texture's failure with the texture manager's exception, which
-// does not name the file. Only after a failure, the model's textures are asked for once
-// more, in the order the translator asks for them, and the first that fails is named.
-std::string ModelLoader::failingTexture() {
-    graphics3d::Scene3DS scene;
-    try {
-        OpenFile opened(modelPath);
-        Translator3DS().read(opened.file->getInputStream(), -1, scene);
-    } catch (const object::Exception&) {
-        return {}; // the model itself is at fault
+    translator.setTextureFailures(ModelBuilder3DS::TextureFailures::WARN);
+    Model* model = translator.translate(opened.file->getInputStream(), -1);
+    // Materials often share a texture: one line per file.
+    for (const ModelBuilder3DS::TextureFailure& failure : translator.textureFailures()) {
+        std::string line = warningOf(failure, textureDirectory);
+        if (std::find(notes.begin(), notes.end(), line) == notes.end())
+            notes.push_back(std::move(line));
     }
-    const auto manager = textureManager(textureDirectory);
-    for (const graphics3d::Material3DS& material : scene.materials) {
-        if (!material.textured)
-            continue;
-        try {
-            manager->get(types::String(material.textureName.c_str()));
-        } catch (const object::Exception& exception) {
-            const std::string directory = manager->getFactory().getDirectory().cString();
-            return describe(directory + material.textureName, exception);
-        }
-    }
-    return {};
+    return model;
 }
 
 } // namespace orvane::sample

@@ -36,20 +36,24 @@ int OffscreenViewer::run() {
     // As the window's view sets up its context.
     gl.glEnable(graphics3d::GL_CULL_FACE);
     gl.glCullFace(graphics3d::GL_BACK);
-    gl.glClearColor(0, 0, 0, 0);
+    gl.glClearColor(options.background[0], options.background[1], options.background[2], 0);
     gl.glViewport(0, 0, options.width, options.height);
 
-    FrameMonitor monitor({options.framesToDraw(), options.snapshot, options.statistics}, stdout);
+    FrameMonitor monitor(
+        {options.framesToDraw(), options.snapshot, options.statistics, options.benchmark}, stdout);
     monitor.start();
     auto gui = object::Pointer<Gui>::adopt(new Gui(&context));
     auto scene = object::make<Scene>();
+    scene->setAspect(options.width, options.height);
     try {
-        if (!scene->load(options.model, options.textures))
+        if (!scene->load(options.model, options.textures, options.modelGiven))
             return failed(scene->failure());
     } catch (const object::Exception& exception) {
         return failed(displayName(options.model) + ": " + exception.getName().cString() + ": " +
                       exception.getMessage().cString());
     }
+    for (const std::string& warning : scene->warnings())
+        std::fprintf(stderr, "orvane-viewer: warning: %s\n", warning.c_str());
     monitor.showOn(*gui, displayName(options.model), scene->triangles());
     while (!monitor.isDone()) {
         monitor.sceneBegins();

@@ -1,5 +1,7 @@
 #include "orvane/sample/Options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -25,16 +27,56 @@ bool parseCount(const std::string& text, std::uint32_t& value) {
     return true;
 }
 
-// "WxH" with both sides from 1 to 8192 pixels.
+// "WxH" with both sides from 1 to the largest window side.
 bool parseSize(const std::string& text, std::int32_t& width, std::int32_t& height) {
     const std::size_t x = text.find('x');
     std::uint32_t w = 0, h = 0;
+    const auto limit = std::uint32_t(Options::MAXIMUM_SIDE);
     if (x == std::string::npos || !parseCount(text.substr(0, x), w) ||
-        !parseCount(text.substr(x + 1), h) || w > 8192 || h > 8192)
+        !parseCount(text.substr(x + 1), h) || w > limit || h > limit)
         return false;
     width = std::int32_t(w);
     height = std::int32_t(h);
     return true;
+}
+
+// "R,G,B": three numbers from 0 to 1, or three whole numbers from 0 to 255 when one of
+// them is above 1.
+bool parseColour(const std::string& text, float (&colour)[3]) {
+    double values[3];
+    bool whole = true;
+    std::size_t start = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const std::size_t comma = text.find(',', start);
+        if ((channel < 2) != (comma != std::string::npos))
+            return false;
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (part.empty() || part.find_first_not_of("0123456789.") != std::string::npos)
+            return false;
+        char* end = nullptr;
+        values[channel] = std::strtod(part.c_str(), &end);
+        if (*end != '\0' || !(values[channel] >= 0 && values[channel] <= 255))
+            return false;
+        whole = whole && part.find('.') == std::string::npos;
+        start = comma + 1;
+    }
+    const bool bytes = whole && std::max({values[0], values[1], values[2]}) > 1;
+    for (int channel = 0; channel < 3; ++channel) {
+        if (!bytes && values[channel] > 1)
+            return false;
+        colour[channel] = float(bytes ? values[channel] / 255 : values[channel]);
+    }
+    return true;
+}
+
+bool endsWithPng(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".png";
 }
 
 } // namespace
@@ -63,11 +105,26 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
         } else if (argument == "--snapshot") {
             if (!value(options.snapshot))
                 return false;
+            if (!endsWithPng(options.snapshot)) {
+                error = "--snapshot writes PNG files only; give a name ending in .png: " +
+                        options.snapshot;
+                return false;
+            }
+        } else if (argument == "--benchmark") {
+            options.benchmark = true;
+        } else if (argument == "--background") {
+            if (!value(text))
+                return false;
+            if (!parseColour(text, options.background)) {
+                error = "--background takes R,G,B, each from 0 to 1 (or 0 to 255): " + text;
+                return false;
+            }
         } else if (argument == "--size") {
             if (!value(text))
                 return false;
             if (!parseSize(text, options.width, options.height)) {
-                error = "--size takes WIDTHxHEIGHT, each from 1 to 8192: " + text;
+                error = "--size takes WIDTHxHEIGHT, each from 1 to " +
+                        std::to_string(MAXIMUM_SIDE) + ": " + text;
                 return false;
             }
         } else if (argument == "--frames") {
@@ -88,6 +145,7 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
             modelGiven = true;
         }
     }
+    options.modelGiven = modelGiven;
     if (modelGiven && !texturesGiven)
         options.textures = directoryOf(options.model);
     return true;
@@ -107,36 +165,61 @@ bool Options::preferInstalledSample(const std::string& installedData) {
 }
 
 std::uint32_t Options::framesToDraw() const noexcept {
-    return frames > 0 ? frames : snapshot.empty() ? 0 : 1;
+    if (frames > 0)
+        return frames;
+    if (benchmark)
+        return BENCHMARK_FRAMES;
+    return snapshot.empty() ? 0 : 1;
 }
 
 const char* Options::usage() noexcept {
     return "usage: orvane-viewer [MODEL] [--textures DIR] [--size WxH] [--frames N]\n"
-           "                     [--snapshot FILE.png] [--stats]\n"
+           "                     [--snapshot FILE.png] [--stats] [--benchmark]\n"
+           "                     [--background R,G,B]\n"
            "\n"
            "Shows a 3DS model, lit and textured, in a window titled \"Orvane\". Without MODEL\n"
            "it shows the sample jet, data/f5e_05.3ds, with the textures in data/ (run it\n"
            "from the repository's root; started elsewhere, an installed viewer shows the\n"
-           "copy installed in share/orvane/data).\n"
+           "copy installed in share/orvane/data). A model given here is centred and scaled\n"
+           "to fill the window as the jet does; textures it names that cannot be loaded are\n"
+           "reported, one line each, and the model is shown without them.\n"
            "\n"
-           "The mouse moves the model: drag with the left button to pan, with the middle\n"
-           "button to rotate, with the right button to move it nearer or farther.\n"
+           "Mouse:\n"
+           "  left drag          pan\n"
+           "  middle drag        rotate\n"
+           "  right drag, wheel  move the model nearer or farther\n"
+           "Keys:\n"
+           "  r, Home, Space     reset the view\n"
+           "  w                  wireframe or filled\n"
+           "  l                  lighting on or off\n"
+           "  t                  textures on or off\n"
+           "  b                  back faces culled or drawn\n"
+           "  s                  the statistics overlay on or off\n"
+           "  p, F12             write a screenshot orvane-NNNN.png in the working directory\n"
+           "  h, F1              show or hide the help overlay\n"
+           "  q, Escape          close the window\n"
            "\n"
            "  MODEL              a 3DS file; its textures are looked up beside it\n"
            "  --textures DIR     look the model's textures up in DIR instead\n"
-           "  --size WxH         the window's size in pixels (default 300x300)\n"
+           "  --size WxH         the window's size in pixels (default 300x300, at most\n"
+           "                     4096x4096)\n"
            "  --frames N         draw N frames, then close as if the window were closed\n"
            "  --snapshot FILE    write the last frame drawn as a PNG file (after one frame\n"
            "                     unless --frames says otherwise); without a reachable X\n"
            "                     display it draws offscreen instead of in a window\n"
            "  --stats            show frame statistics over the model and print one line\n"
            "                     a second: frames per second, frame time, GL calls a frame\n"
+           "  --benchmark        draw --frames frames (default 500) back to back, without\n"
+           "                     the 50 Hz redraw, then print frames, seconds, frames per\n"
+           "                     second, milliseconds and GL calls a frame; offscreen\n"
+           "                     without an X display\n"
+           "  --background R,G,B the clear colour, each channel 0 to 1 (or 0 to 255)\n"
            "  --help             this text\n"
            "\n"
-           "Exit status: 1 after the window was closed, 0 when a --frames or --snapshot run\n"
-           "succeeded, 2 when it could not be done (a model or texture that does not load,\n"
-           "no window and no offscreen context, a snapshot that cannot be written) or the\n"
-           "command line was wrong.\n";
+           "Exit status: 1 after the window was closed, 0 when a --frames, --snapshot or\n"
+           "--benchmark run succeeded, 2 when it could not be done (a model that does not\n"
+           "load, no window and no offscreen context, a snapshot that cannot be written) or\n"
+           "the command line was wrong.\n";
 }
 
 std::string displayName(const std::string& path) {

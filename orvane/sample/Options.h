@@ -27,20 +27,32 @@ public:
     // exists. Answers whether it switched.
     bool preferInstalledSample(const std::string& installedData);
 
-    // Whether the run ends by itself (a frame count or a snapshot) rather than when the
-    // window is closed.
-    bool isBatch() const noexcept { return frames > 0 || !snapshot.empty(); }
-    // The number of frames a batch run draws: the count given, else one for a snapshot.
+    // Whether the run ends by itself (a frame count, a snapshot or a benchmark) rather
+    // than when the window is closed.
+    bool isBatch() const noexcept { return frames > 0 || !snapshot.empty() || benchmark; }
+    // The number of frames a batch run draws: the count given, else BENCHMARK_FRAMES for a
+    // benchmark and one for a snapshot.
     std::uint32_t framesToDraw() const noexcept;
+
+    // The largest window side; offscreen frames are held to the same.
+    static constexpr std::int32_t MAXIMUM_SIDE = 4096;
+    static constexpr std::uint32_t BENCHMARK_FRAMES = 500;
 
     std::string model = SAMPLE_MODEL;
     std::string textures = SAMPLE_TEXTURES;
+    // Whether the model came from the command line: such a model is framed (centred and
+    // scaled to the sample's size); the sample is drawn as it is.
+    bool modelGiven = false;
     std::int32_t width = 300;
     std::int32_t height = 300;
     // 0: draw until the window is closed.
     std::uint32_t frames = 0;
     std::string snapshot;
     bool statistics = false;
+    // Frames back to back, without the redraw ticker, then one line of figures.
+    bool benchmark = false;
+    // The clear colour, 0 to 1 a channel.
+    float background[3] = {0, 0, 0};
     bool help = false;
 };
 

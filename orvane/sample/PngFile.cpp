@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace orvane::sample {
 
@@ -32,9 +33,12 @@ bool PngFile::write(const std::string& path, graphics::Image& image, std::string
     errno = 0;
     if (!png_image_write_to_file(&description, path.c_str(), 0, pixels, image.getRowBytes(),
                                  nullptr)) {
+        // libpng's words for a file it could not open are often the system's own: say
+        // them once.
         error = description.message;
-        if (errno != 0)
-            error += std::string(" (") + std::strerror(errno) + ")";
+        const std::string system = errno != 0 ? std::strerror(errno) : "";
+        if (!system.empty() && error.find(system) == std::string::npos)
+            error += " (" + system + ")";
         png_image_free(&description);
         return false;
     }

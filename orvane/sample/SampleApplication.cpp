@@ -6,6 +6,7 @@
 #include "orvane/sample/RedrawTicker.h"
 #include "orvane/system/Thread.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -41,13 +42,17 @@ bool SampleApplication::onStart() {
 
     graphicsView = new GraphicsView({0.0f, 0.0f, width, height});
     graphicsView->anchors = VIEW_ANCHORS;
-    graphicsView->configure({options.model,
-                             options.textures,
-                             {options.framesToDraw(), options.snapshot, options.statistics}});
+    GraphicsView::Settings settings{
+        options.model,
+        options.textures,
+        {options.framesToDraw(), options.snapshot, options.statistics, options.benchmark},
+        options.modelGiven};
+    std::copy(options.background, options.background + 3, settings.background);
+    graphicsView->configure(std::move(settings));
     mainWindow->addView(graphicsView);
 
     if (!mainWindow->open()) {
-        if (!options.snapshot.empty()) {
+        if (!options.snapshot.empty() || options.benchmark) {
             offscreenWanted = true;
         } else {
             std::fprintf(stderr, "orvane-viewer: cannot open a window: %s\n",
@@ -61,6 +66,9 @@ bool SampleApplication::onStart() {
         return true;
     }
 
+    // A benchmark's frames follow each other without waiting for a tick.
+    if (options.benchmark)
+        return true;
     redrawTicker = new RedrawTicker(graphicsView);
     redrawTicker->setPeriod(REDRAW_MILLISECONDS);
     redrawTicker->start();

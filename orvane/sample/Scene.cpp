@@ -4,7 +4,7 @@
 #include "orvane/graphics3d/gl/GL.h"
 #include "orvane/graphics3d/mesh/Mesh.h"
 #include "orvane/graphics3d/model/StaticModel.h"
-#include "orvane/graphics3d/state/TextureShader.h"
+#include "orvane/sample/Framing.h"
 #include "orvane/sample/ModelLoader.h"
 
 #include <cstring>
@@ -18,6 +18,17 @@ using namespace graphics3d;
 void collectMeshes(Model& model, container::Array<Mesh*>& meshes) {
     if (auto* staticModel = dynamic_cast<StaticModel*>(&model))
         staticModel->collectMeshes(meshes);
+}
+
+// product = a x b, 4 x 4, row by row.
+void multiply(const float a[16], const float b[16], float product[16]) {
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += a[row * 4 + k] * b[k * 4 + column];
+            product[row * 4 + column] = sum;
+        }
 }
 
 } // namespace
@@ -45,15 +56,16 @@ Scene::~Scene() {
         parameters->release();
 }
 
-bool Scene::load(const std::string& modelPath, const std::string& textureDirectory) {
+bool Scene::load(const std::string& modelPath, const std::string& textureDirectory, bool framed) {
     ModelLoader loader(modelPath, textureDirectory);
     model = object::Pointer<Model>::adopt(loader.load());
     why = loader.failure();
+    notes = loader.warnings();
     if (!model)
         return false;
     shareTextureShader();
-    // Counted before compiling, which may leave the meshes' buffers to the render stream.
-    triangleCount = countTriangles();
+    // Measured before compiling, which may leave the meshes' buffers to the render stream.
+    measure(framed);
     if (compileModel)
         model->compile();
     parameters = ParameterBuffer::create(model->getParameterFormat());
@@ -72,24 +84,55 @@ bool Scene::load(const std::string& modelPath, const std::string& textureDirecto
 void Scene::shareTextureShader() {
     container::Array<Mesh*> meshes;
     collectMeshes(*model, meshes);
-    const auto shader = object::make<TextureShader>();
+    textureShader = object::make<SwitchableTextureShader>();
     for (std::uint32_t i = 0; i < meshes.count(); ++i) {
         Appearance* appearance = meshes[i]->getAppearance();
         if (appearance && appearance->texture(0))
-            appearance->setShader(shader.get());
+            appearance->setShader(textureShader.get());
     }
 }
 
-std::uint64_t Scene::countTriangles() const {
+// The triangles the statistics show and the sphere the framing and the zoom limits use,
+// from one export of every mesh.
+void Scene::measure(bool framed) {
     container::Array<Mesh*> meshes;
     collectMeshes(*model, meshes);
-    std::uint64_t count = 0;
-    for (std::uint32_t i = 0; i < meshes.count(); ++i)
-        if (auto* exported = meshes[i]->createTriangleMesh()) {
-            count += exported->triangleCount();
-            exported->release();
-        }
-    return count;
+    Framing framing;
+    triangleCount = 0;
+    for (std::uint32_t i = 0; i < meshes.count(); ++i) {
+        auto exported =
+            object::Pointer<geometry::TriangleMesh3<float>>::adopt(meshes[i]->createTriangleMesh());
+        if (!exported)
+            continue;
+        triangleCount += exported->triangleCount();
+        framing.add(std::move(exported));
+    }
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    std::memcpy(frame, identity, sizeof frame);
+    if (framed)
+        framing.fitToSample(frame);
+    scaled = framed && framing.scale() != 1.0f;
+    farthest = framing.reach(frame);
+}
+
+void Scene::setAspect(std::int32_t width, std::int32_t height) {
+    if (width <= 0 || height <= 0)
+        return;
+    const float aspect = float(width) / float(height);
+    camera.width = camera.height * aspect;
+    camera.left = -camera.width / 2;
+    camera.apply();
+}
+
+void Scene::showTextures(Context& context, bool shown) {
+    switches.textures = shown;
+    if (!textureShader || textureShader->showTextures == shown)
+        return;
+    // A shader that stays current is not applied again: let it go, so that the next
+    // selection applies it with the new setting.
+    if (context.shaderStack.shader == textureShader.get())
+        context.shaderStack.reset();
+    textureShader->showTextures = shown;
 }
 
 void Scene::render(Context& context, const float placement[16]) {
@@ -100,13 +143,31 @@ void Scene::render(Context& context, const float placement[16]) {
     context.matrixStack.setMatrixMode(GL_MODELVIEW);
     gl.glLoadIdentity();
     context.lightStack.select(&light, 0);
-    gl.glEnable(GL_LIGHTING);
+    if (switches.lighting)
+        gl.glEnable(GL_LIGHTING);
+    else
+        gl.glDisable(GL_LIGHTING);
     gl.glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
     gl.glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
-    gl.glEnable(GL_CULL_FACE);
-    gl.glCullFace(GL_BACK);
-    std::memcpy(parameters->parameter("position"), placement, 16 * sizeof(float));
+    if (switches.culling) {
+        gl.glEnable(GL_CULL_FACE);
+        gl.glCullFace(GL_BACK);
+    } else {
+        gl.glDisable(GL_CULL_FACE);
+    }
+    // A uniform scale keeps normals at right angles but not at unit length.
+    if (scaled)
+        gl.glEnable(GL_RESCALE_NORMAL);
+    auto* matrix = static_cast<float*>(parameters->parameter("position"));
+    if (scaled || frame[3] != 0 || frame[7] != 0 || frame[11] != 0)
+        multiply(placement, frame, matrix);
+    else
+        std::memcpy(matrix, placement, 16 * sizeof(float));
+    if (switches.wireframe)
+        gl.glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     model->draw(*parameters);
+    if (switches.wireframe)
+        gl.glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
 types::String Scene::getClassName() const {

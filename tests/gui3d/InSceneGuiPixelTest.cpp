@@ -144,7 +144,6 @@ TEST(InSceneGuiPixels, TheOverlayCoversOnlyItsRectangleAndTheSceneDrawsTheSameAf
 
     auto* root = new Root(&context);
     auto* overlay = new StatisticsOverlay({6, 50});
-    overlay->setFrame({6, 50, 100, 40});
     overlay->frameFinished(1.0, 0.004);
     overlay->frameFinished(1.02, 0.006);
     overlay->setGLCalls(123);
@@ -158,7 +157,14 @@ TEST(InSceneGuiPixels, TheOverlayCoversOnlyItsRectangleAndTheSceneDrawsTheSameAf
     const std::vector<std::uint8_t> covered = readFrame(width, height);
     drawScene(context, *mode);
     const std::vector<std::uint8_t> again = readFrame(width, height);
+    // The overlay took the size of its three lines, within the window.
+    const View::Rectangle frame = overlay->frame;
     root->release();
+    EXPECT_EQ(frame.x, 6);
+    EXPECT_EQ(frame.y, 50);
+    EXPECT_GT(frame.height, 40) << "three lines";
+    EXPECT_LE(frame.x + frame.width, float(width));
+    const int right = int(frame.x + frame.width), bottom = int(frame.y + frame.height);
 
     EXPECT_EQ(again, scene) << "the painter left nothing behind that changes the scene";
     int inside = 0, changedInside = 0, changedOutside = 0, bright = 0;
@@ -166,7 +172,7 @@ TEST(InSceneGuiPixels, TheOverlayCoversOnlyItsRectangleAndTheSceneDrawsTheSameAf
         for (int x = 0; x < width; ++x) {
             const std::size_t at = std::size_t((y * width + x) * 4);
             const bool differs = !std::equal(&scene[at], &scene[at] + 3, &covered[at]);
-            if (x >= 6 && x < 106 && y >= 50 && y < 90) {
+            if (x >= 6 && x < right && y >= 50 && y < bottom) {
                 ++inside;
                 changedInside += differs;
                 bright += covered[at] > 200 && covered[at + 1] > 200;

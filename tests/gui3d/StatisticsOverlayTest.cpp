@@ -26,7 +26,7 @@ TEST(StatisticsOverlay, CountsTheFramesOfTheLastSecondAndShowsWhatItWasGiven) {
     overlay.setGLCalls(1234);
     overlay.setModel("f5e_05.3ds", 5012);
     EXPECT_EQ(overlay.lines(), (Lines{"2.0 fps", "10.00 ms a frame", "1234 GL calls a frame",
-                                      "f5e_05.3ds: 5012 triangles"}));
+                                      "f5e_05.3ds", "5012 triangles"}));
     EXPECT_EQ(overlay.getClassName(), "Object:Handler:View:Label:StatisticsOverlay");
 }
 

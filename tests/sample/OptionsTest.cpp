@@ -86,10 +86,24 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
         {{"--frames", "0"}, "--frames takes a positive count: 0"},
         {{"--frames", "-3"}, "--frames takes a positive count: -3"},
         {{"--frames", "99999999999"}, "--frames takes a positive count: 99999999999"},
-        {{"--size", "300"}, "--size takes WIDTHxHEIGHT, each from 1 to 8192: 300"},
-        {{"--size", "0x10"}, "--size takes WIDTHxHEIGHT, each from 1 to 8192: 0x10"},
-        {{"--size", "9000x10"}, "--size takes WIDTHxHEIGHT, each from 1 to 8192: 9000x10"},
-        {{"--size", "10x"}, "--size takes WIDTHxHEIGHT, each from 1 to 8192: 10x"},
+        {{"--size", "300"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 300"},
+        {{"--size", "0x10"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 0x10"},
+        {{"--size", "9000x10"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 9000x10"},
+        {{"--size", "10x"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 10x"},
+        {{"--size", "4097x300"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 4097x300"},
+        {{"--snapshot", "frame.jpg"},
+         "--snapshot writes PNG files only; give a name ending in .png: frame.jpg"},
+        {{"--snapshot", ".pn"},
+         "--snapshot writes PNG files only; give a name ending in .png: .pn"},
+        {{"--background", "1,1"}, "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 1,1"},
+        {{"--background", "0.5,2,0"},
+         "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 0.5,2,0"},
+        {{"--background", "0,0,256"},
+         "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 0,0,256"},
+        {{"--background", "-1,0,0"},
+         "--background takes R,G,B, each from 0 to 1 (or 0 to 255): -1,0,0"},
+        {{"--background", "1,2,3,4"},
+         "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 1,2,3,4"},
         {{"--quick"}, "unknown option --quick"},
         {{"a.3ds", "b.3ds"}, "one model at a time: b.3ds"},
     };
@@ -99,6 +113,29 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
         EXPECT_FALSE(parse(arguments, options, error)) << reason;
         EXPECT_EQ(error, reason);
     }
+}
+
+// Only a model named on the command line is framed; the sample is drawn where it lies.
+TEST(ViewerOptions, ABenchmarkBackgroundsAndANamedModel) {
+    Options benchmark, counted, named, sample;
+    std::string error;
+    ASSERT_TRUE(parse({"--benchmark"}, benchmark, error));
+    EXPECT_TRUE(benchmark.isBatch());
+    EXPECT_EQ(benchmark.framesToDraw(), 500u);
+    EXPECT_FALSE(benchmark.modelGiven);
+    ASSERT_TRUE(parse({"--benchmark", "--frames", "20"}, counted, error));
+    EXPECT_EQ(counted.framesToDraw(), 20u);
+
+    ASSERT_TRUE(parse({"m.3ds", "--background", "51,0,255", "--snapshot", "M.PNG"}, named, error))
+        << error;
+    EXPECT_TRUE(named.modelGiven);
+    EXPECT_EQ(named.background[0], 51.0f / 255);
+    EXPECT_EQ(named.background[1], 0.0f);
+    EXPECT_EQ(named.background[2], 1.0f);
+    ASSERT_TRUE(parse({"--background", "0.25,1,0"}, sample, error)) << error;
+    EXPECT_EQ(sample.background[0], 0.25f) << "0 to 1 while no channel is above 1";
+    EXPECT_EQ(sample.background[1], 1.0f);
+    EXPECT_FALSE(sample.modelGiven);
 }
 
 TEST(ViewerOptions, FileNamesAreShownWithSlashes) {

@@ -83,8 +83,7 @@ TEST_F(SceneFrame, SelectsTheModeClearsLightsCullsAndThenPlacesTheModel) {
 TEST_F(SceneFrame, WithoutAModelAFrameIsOnlyCleared) {
     auto scene = object::make<Scene>();
     EXPECT_FALSE(scene->load("no-such-directory\\model.3ds", "no-such-directory"));
-    EXPECT_EQ(scene->failure(),
-              "no-such-directory/model.3ds: IOException: no such file or directory");
+    EXPECT_EQ(scene->failure(), "no-such-directory/model.3ds: IOException: No such directory");
     recorder.clear();
     const float placement[16] = {};
     scene->render(*context, placement);

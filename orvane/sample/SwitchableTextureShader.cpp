@@ -1,0 +1,25 @@
+#include "orvane/sample/SwitchableTextureShader.h"
+
+namespace orvane::sample {
+
+void SwitchableTextureShader::apply() {
+    textured = showTextures;
+    if (textured)
+        TextureShader::apply();
+    else
+        Shader::apply();
+}
+
+void SwitchableTextureShader::unapply() {
+    if (textured)
+        TextureShader::unapply();
+    else
+        Shader::unapply();
+    textured = false;
+}
+
+types::String SwitchableTextureShader::getClassName() const {
+    return object::classPath(TextureShader::getClassName(), ":SwitchableTextureShader");
+}
+
+} // namespace orvane::sample
