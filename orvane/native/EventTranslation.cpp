@@ -77,7 +77,21 @@ std::uint32_t typedCharacter(XKeyEvent& event) {
     return static_cast<unsigned char>(text[0]);
 }
 
+// The window that hears a key X reported for `window`: the first descendant that asked for
+// the keyboard, else the window itself. X gives a key to the child under the pointer only
+// while the pointer is over it; otherwise the top-level window gets it.
+WindowRecord* keyboardWindow(WindowRecord* window) {
+    for (WindowRecord* child : window->children) {
+        if (child->hearsKeys)
+            return child;
+        if (WindowRecord* below = keyboardWindow(child); below != child)
+            return below;
+    }
+    return window;
+}
+
 void keyPressed(ThreadState& state, WindowRecord* window, XKeyEvent& event) {
+    window = keyboardWindow(window);
     std::uint32_t key = virtualKeyOf(state.display, event.keycode);
     std::uint32_t character = typedCharacter(event);
     if (!key) {
@@ -105,6 +119,7 @@ bool isRepeatRelease(ThreadState& state, const XKeyEvent& release) {
 }
 
 void keyReleased(ThreadState& state, WindowRecord* window, XKeyEvent& event) {
+    window = keyboardWindow(window);
     std::uint32_t key = virtualKeyOf(state.display, event.keycode);
     if (!key || isRepeatRelease(state, event))
         return;

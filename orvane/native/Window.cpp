@@ -693,6 +693,7 @@ bool setKeyboardInput(WindowHandle handle, bool on) {
         return false;
     if (!window->isChild())
         return true;
+    window->hearsKeys = on;
     Display* display = window->owner->display;
     XSelectInput(display, window->xid, childEvents | (on ? KeyPressMask | KeyReleaseMask : 0));
     XFlush(display);

@@ -163,10 +163,12 @@ bool validateRect(WindowHandle window, const Rect* rect);
 // Asks for one WM_MOUSELEAVE when the pointer next leaves the window.
 bool trackMouseLeave(WindowHandle window);
 
-// Whether a child window hears the keyboard itself (WM_KEYDOWN, WM_KEYUP and so WM_CHAR,
-// while the pointer is over it or it has the input focus) instead of leaving its keys to
-// its top-level window, as children do by default. Top-level windows always hear them.
-// Owner thread; false for an unknown window.
+// Whether a child window hears the keyboard itself (WM_KEYDOWN, WM_KEYUP and so WM_CHAR)
+// instead of leaving its keys to its top-level window, as children do by default: once
+// on, the child hears every key its top-level window is given, wherever the pointer is
+// (the first such child in creation order, when several asked). Top-level windows hear
+// their keys while none of their children asked. Owner thread; false for an unknown
+// window.
 bool setKeyboardInput(WindowHandle window, bool on);
 
 // Whether the key is held down, as far as the calling thread's input has shown so far.

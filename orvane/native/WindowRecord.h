@@ -59,6 +59,8 @@ struct WindowRecord {
     bool active = false;
     bool trackingLeave = false;
     bool destroying = false;
+    // A child that asked for the keyboard (setKeyboardInput).
+    bool hearsKeys = false;
 
     // Invalid area, guarded by owner->lock (other threads invalidate).
     bool invalid = false;

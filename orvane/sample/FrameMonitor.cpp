@@ -77,14 +77,12 @@ bool FrameMonitor::frameEnds(graphics3d::Context& context) {
         return true;
     const Clock::time_point now = Clock::now();
     ++frames;
-    if (settings.statistics) {
-        if (overlay) {
-            overlay->frameFinished(secondsOf(now - firstFrame), secondsOf(now - sceneStart));
-            overlay->setGLCalls(sceneCalls);
-        }
-        if (now - lastReport >= std::chrono::seconds(1))
-            report(now);
+    if (overlay) {
+        overlay->frameFinished(secondsOf(now - firstFrame), secondsOf(now - sceneStart));
+        overlay->setGLCalls(sceneCalls);
     }
+    if (settings.statistics && now - lastReport >= std::chrono::seconds(1))
+        report(now);
     if (screenshotWanted)
         writeScreenshot(context);
     if (isDone() && !settings.snapshot.empty())

@@ -80,7 +80,7 @@ bool GraphicsView::setUpScene() {
             for (const std::string& warning : scene->warnings())
                 reportFailure("warning: " + warning);
             gui->limitZoomFor(scene->reach(), scene->camera.near, scene->camera.far);
-            monitor->showOn(*gui, displayName(settings.model), scene->triangles());
+            monitor->showOn(*gui, fileNameOf(settings.model), scene->triangles());
         } else {
             failure = scene->failure();
         }

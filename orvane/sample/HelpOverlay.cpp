@@ -11,14 +11,15 @@ namespace orvane::sample {
 const HelpOverlay::Row HelpOverlay::ROWS[] = {
     {"left drag", "pan"},
     {"middle drag", "rotate"},
-    {"right drag, wheel", "nearer or farther"},
+    {"right drag", "nearer or farther"},
+    {"wheel", "nearer or farther"},
     {"r, Home, Space", "reset the view"},
     {"w", "wireframe or filled"},
     {"l", "lighting on or off"},
     {"t", "textures on or off"},
-    {"b", "back faces culled or drawn"},
+    {"b", "back faces on or off"},
     {"s", "statistics on or off"},
-    {"p, F12", "screenshot orvane-NNNN.png"},
+    {"p, F12", "save orvane-NNNN.png"},
     {"h, F1", "this help on or off"},
     {"q, Escape", "close"},
 };

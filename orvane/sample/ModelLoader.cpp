@@ -91,9 +91,18 @@ Model* ModelLoader::load() {
 
 Model* ModelLoader::translate() {
     OpenFile opened(modelPath);
+    Translator3DS translator;
+    // Without the folder no texture can load: one line says so, rather than one a file.
+    std::error_code error;
+    if (!textureDirectory.empty() &&
+        !std::filesystem::is_directory(displayName(textureDirectory), error)) {
+        notes.push_back(displayName(textureDirectory) +
+                        ": no such directory; the model is shown without textures");
+        ModelBuilder3DS withoutTextures(nullptr);
+        return translator.translate(opened.file->getInputStream(), -1, withoutTextures);
+    }
     auto manager = object::make<TextureManager>();
     manager->getFactory().setDirectory(textureDirectory.c_str());
-    Translator3DS translator;
     translator.setTextureManager(manager.get());
     translator.setTextureFailures(ModelBuilder3DS::TextureFailures::WARN);
     Model* model = translator.translate(opened.file->getInputStream(), -1);

@@ -54,7 +54,7 @@ int OffscreenViewer::run() {
     }
     for (const std::string& warning : scene->warnings())
         std::fprintf(stderr, "orvane-viewer: warning: %s\n", warning.c_str());
-    monitor.showOn(*gui, displayName(options.model), scene->triangles());
+    monitor.showOn(*gui, fileNameOf(options.model), scene->triangles());
     while (!monitor.isDone()) {
         monitor.sceneBegins();
         scene->render(context, gui->modelMatrix);

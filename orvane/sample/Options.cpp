@@ -230,4 +230,9 @@ std::string displayName(const std::string& path) {
     return shown;
 }
 
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 } // namespace orvane::sample

@@ -58,5 +58,7 @@ public:
 
 // How a file name is shown to the user: with slashes, whatever the engine's spelling.
 std::string displayName(const std::string& path);
+// The last component of a path, either separator counting.
+std::string fileNameOf(const std::string& path);
 
 } // namespace orvane::sample

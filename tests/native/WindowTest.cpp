@@ -400,6 +400,37 @@ TEST_F(NativeInput, LeaveIsReportedOnceAndOnlyWhenTracked) {
     EXPECT_EQ(left[0].window, child);
 }
 
+// A child that asked for the keyboard hears the keys of its focused top-level window even
+// while the pointer is outside it; a child that did not leaves them to the window.
+TEST_F(NativeInput, AChildThatAskedForTheKeyboardHearsItsWindowsKeys) {
+    WindowHandle quiet = makeWindow(0, 0, 50, 50, window);
+    WindowHandle listener = makeWindow(50, 50, 50, 50, window);
+    input.focus(nativeWindowId(window));
+    ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_ACTIVATE); }, pump));
+    input.key(XK_b, true);
+    input.key(XK_b, false);
+    ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_KEYUP); }, pump));
+    EXPECT_EQ(messagesOf(WM_KEYDOWN).back().window, window);
+
+    ASSERT_TRUE(setKeyboardInput(listener, true));
+    logged.clear();
+    input.key(XK_c, true);
+    input.key(XK_c, false);
+    ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_KEYUP); }, pump));
+    EXPECT_EQ(messagesOf(WM_KEYDOWN).back().window, listener) << "the pointer is parked outside";
+    EXPECT_EQ(messagesOf(WM_KEYUP).back().window, listener);
+
+    ASSERT_TRUE(setKeyboardInput(listener, false));
+    logged.clear();
+    input.key(XK_d, true);
+    input.key(XK_d, false);
+    ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_KEYUP); }, pump));
+    EXPECT_EQ(messagesOf(WM_KEYDOWN).back().window, window);
+    destroyWindow(quiet);
+    destroyWindow(listener);
+    input.focus(PointerRoot);
+}
+
 TEST_F(NativeInput, HeldKeyRepeatsWithBit30AndTypesCharacters) {
     input.focus(nativeWindowId(window));
     ASSERT_TRUE(test::waitFor([] { return sawMessage(WM_ACTIVATE); }, pump));

@@ -141,6 +141,9 @@ TEST(ViewerOptions, ABenchmarkBackgroundsAndANamedModel) {
 TEST(ViewerOptions, FileNamesAreShownWithSlashes) {
     EXPECT_EQ(displayName("data\\f5e_05.3ds"), "data/f5e_05.3ds");
     EXPECT_EQ(displayName("a/b\\c"), "a/b/c");
+    EXPECT_EQ(fileNameOf("data\\f5e_05.3ds"), "f5e_05.3ds");
+    EXPECT_EQ(fileNameOf("/models/gl-14.3ds"), "gl-14.3ds");
+    EXPECT_EQ(fileNameOf("plain.3ds"), "plain.3ds");
 }
 
 } // namespace

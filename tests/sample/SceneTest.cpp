@@ -12,6 +12,7 @@
 #include "orvane/sample/Options.h"
 #include "orvane/sample/PngFile.h"
 #include "tests/graphics3d/RecordedContext.h"
+#include "tests/support/ModelFiles.h"
 #include "tests/support/OffscreenGL.h"
 #include "tests/support/TempDirectory.h"
 
@@ -147,6 +148,39 @@ TEST(SampleScene, OnlyTexturedPartsShareTheTextureShader) {
     }
     EXPECT_GT(textured, 0);
     EXPECT_GT(plain, 0);
+}
+
+// A mesh without a material draws in the default grey from the first frame on, the same
+// on every frame, framed into the middle of the picture.
+TEST(SampleScene, AMeshWithoutMaterialIsGreyOnTheFirstAndEveryLaterFrame) {
+    test::OffscreenGL offscreen(64, 64);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    test::TempDirectory directory;
+    const std::string path = directory.write(
+        "plain.3ds",
+        test::modelFile({test::objectChunk(
+            "Plate", test::Chunk(0x4100)
+                         .add(test::vertexChunk({-5, -5, 3, 5, -5, 3, 5, 5, 3, -5, 5, 3}))
+                         .add(test::faceChunk({{0, 1, 2}, {0, 2, 3}})))}));
+    auto scene = object::make<Scene>();
+    ASSERT_TRUE(scene->load(path, directory.path(), true)) << scene->failure();
+    float placement[16];
+    Gui::placement(0, 0, 0, 0, 0, placement);
+    std::vector<std::uint32_t> frames[3];
+    for (auto& frame : frames) {
+        scene->render(offscreen.context(), placement);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                frame.push_back(offscreen.pixel(x, y) & 0xFFFFFF);
+    }
+    const std::uint32_t centre = frames[0][32 * 64 + 32];
+    const std::uint32_t red = centre & 0xFF, green = (centre >> 8) & 0xFF, blue = centre >> 16;
+    EXPECT_GT(red, 60u) << std::hex << centre;
+    EXPECT_EQ(red, green);
+    EXPECT_EQ(green, blue);
+    EXPECT_EQ(frames[0][2 * 64 + 2], 0u) << "framed: the corner is background";
+    EXPECT_EQ(frames[1], frames[0]);
+    EXPECT_EQ(frames[2], frames[0]);
 }
 
 TEST(SnapshotFile, WritesWhatThePngTranslatorReadsBackAndRefusesWhatItCannotWrite) {

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "orvane/graphics/Image.h"
-#include "orvane/graphics/TranslatorPNG.h"
-#include "orvane/io/SystemFile.h"
 #include "orvane/object/Pointer.h"
+#include "tests/sample/Snapshot.h"
 #include "tests/sample/ViewerProcess.h"
 #include "tests/sample/ViewerWindow.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/ModelFiles.h"
 #include "tests/support/TempDirectory.h"
 #include "tests/support/Watchdog.h"
 
@@ -42,21 +42,25 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-object::Pointer<graphics::Image> readPng(const std::string& path) {
-    auto file = object::Pointer<io::SystemFile>::adopt(
-        io::SystemFile::open(path.c_str(), io::SystemFile::MODE_READ));
-    graphics::TranslatorPNG translator;
-    return object::Pointer<graphics::Image>::adopt(
-        translator.translate(file->getInputStream(), -1));
+// A square from (-1, -1) to (1, 1) without a material, facing the viewer (+z) or away.
+std::vector<unsigned char> flatSquareModel(bool facingAway = false) {
+    const std::vector<test::Face> faces = facingAway
+                                              ? std::vector<test::Face>{{0, 2, 1}, {0, 3, 2}}
+                                              : std::vector<test::Face>{{0, 1, 2}, {0, 2, 3}};
+    return test::modelFile({test::objectChunk(
+        "Square", test::Chunk(0x4100)
+                      .add(test::vertexChunk({-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0}))
+                      .add(test::faceChunk(faces)))});
 }
 
 // A viewer on the screen, its window moved away from the corner where other tests' windows
 // appear, showing its first frame.
 class ViewerOnScreen : public ::testing::Test {
 protected:
-    void start(std::vector<std::string> arguments = {}) {
+    void start(std::vector<std::string> arguments = {}, std::string directory = "") {
         ASSERT_TRUE(input) << "no X display";
-        viewer = std::make_unique<ViewerProcess>(Launch{std::move(arguments)});
+        viewer =
+            std::make_unique<ViewerProcess>(Launch{std::move(arguments), std::move(directory)});
         ASSERT_TRUE(viewer->started());
         ASSERT_TRUE(eventually([&] {
             return (window = screen.find(viewer->pid)) != 0 || !viewer->running();
@@ -118,6 +122,21 @@ protected:
         input.button(button, true);
         moveTo(toX, toY);
         input.button(button, false);
+    }
+    // A key pressed and let go, with the viewer's window holding the keyboard.
+    void tap(KeySym symbol) {
+        input.focus(window);
+        input.key(symbol, true);
+        input.key(symbol, false);
+    }
+    // Whether a frame the condition holds for comes before the deadline; the last frame
+    // grabbed is in `frame`.
+    template <class Condition>
+    bool frameWhere(Condition condition, Frame& frame) {
+        return eventually([&] {
+            frame = screen.grab(view);
+            return !frame.empty() && condition(frame);
+        });
     }
     void closeAndExpect(int exitCode) {
         input.sendDeleteWindow(window);
@@ -220,6 +239,163 @@ TEST_F(ViewerOnScreen, AMoveWithoutAButtonLeavesTheFrameAsItWas) {
     closeAndExpect(1);
 }
 
+// Every key and the wheel change the frame as --help says; reset brings back the first
+// frame pixel for pixel; a key the viewer does not use changes nothing. Each step waits
+// for the frame it must lead to (input arrives asynchronously, and the statistics change
+// every frame), so a step that never shows fails by its deadline.
+TEST_F(ViewerOnScreen, TheWheelAndTheKeysChangeTheFrameAndResetBringsBackTheFirst) {
+    Watchdog watchdog(240s, "the keys");
+    start();
+    const Frame first = jetFrame();
+    const auto isFirst = [&](const Frame& frame) { return frame == first; };
+
+    watchdog.progress("wheel");
+    moveTo(150, 150);
+    Frame frame = first;
+    for (int notch = 1; notch <= 3; ++notch) {
+        const int before = frame.litCount();
+        input.click(4); // away from the user: nearer
+        EXPECT_TRUE(frameWhere([&](const Frame& f) { return f.litCount() > before; }, frame))
+            << "notch " << notch << " brings the jet nearer";
+    }
+    EXPECT_GT(frame.litCount(), first.litCount() * 1.1) << "three notches nearer";
+    const int nearest = frame.litCount();
+    input.click(5);
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return f.litCount() < nearest; }, frame))
+        << "one notch back";
+
+    watchdog.progress("reset");
+    tap(XK_r);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "r puts the view back";
+    drag(LEFT, 40, 150, 240, 150);
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return !isFirst(f); }, frame)) << "panned";
+    tap(XK_Home);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "so does Home";
+    drag(MIDDLE, 150, 50, 150, 200);
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return !isFirst(f); }, frame)) << "turned";
+    tap(XK_space);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "and Space";
+
+    watchdog.progress("wireframe, lighting, textures");
+    tap(XK_w);
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return f.litCount() < first.litCount(); }, frame))
+        << "w: lines leave gaps";
+    tap(XK_w);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "w again: filled";
+    tap(XK_l);
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) { return std::abs(f.litLuminance() - first.litLuminance()) > 5; },
+        frame))
+        << "l: unlit";
+    tap(XK_l);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "l again: lit";
+    const std::size_t colours =
+        std::set<std::uint32_t>(first.pixels.begin(), first.pixels.end()).size();
+    tap(XK_t);
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) {
+            return std::set<std::uint32_t>(f.pixels.begin(), f.pixels.end()).size() < colours / 2;
+        },
+        frame))
+        << "t: flat colours without the textures";
+    tap(XK_t);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "t again: textured";
+
+    watchdog.progress("overlays");
+    tap(XK_s);
+    EXPECT_TRUE(frameWhere([](const Frame& f) { return f.lit(12, 12); }, frame))
+        << "s: the statistics in the top left corner";
+    tap(XK_s);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "s again: gone";
+    tap(XK_h);
+    EXPECT_TRUE(
+        frameWhere([&](const Frame& f) { return f.litCount() > first.litCount() + 20000; }, frame))
+        << "h: the help covers the middle";
+    tap(XK_F1);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "F1 hides it again";
+
+    watchdog.progress("an unused key");
+    tap(XK_x);
+    drag(LEFT, 40, 150, 240, 150); // handled after the key, so drawn after it
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return !isFirst(f); }, frame));
+    tap(XK_r);
+    EXPECT_TRUE(frameWhere(isFirst, frame)) << "x changed nothing that reset keeps";
+
+    watchdog.progress("q");
+    tap(XK_q);
+    ASSERT_TRUE(viewer->ended(60s)) << "q closes the window";
+    EXPECT_EQ(viewer->exitCode, 1) << viewer->standardError();
+    EXPECT_EQ(viewer->standardError(), "");
+}
+
+TEST_F(ViewerOnScreen, EscapeClosesAndPWritesAScreenshotInTheWorkingDirectory) {
+    Watchdog watchdog(120s, "the screenshot");
+    TempDirectory directory;
+    std::filesystem::copy("data", directory.path("data"));
+    directory.write("orvane-0001.png", "taken");
+    start({}, directory.path());
+    const Frame first = jetFrame();
+    tap(XK_p);
+    ASSERT_TRUE(eventually([&] { return viewer->standardOutput() == "wrote orvane-0002.png\n"; }))
+        << viewer->standardOutput() << viewer->standardError();
+    auto shot = readPng(directory.path("orvane-0002.png"));
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->getWidth(), 300);
+    EXPECT_EQ(directory.read("orvane-0001.png"), "taken") << "an existing file is kept";
+    tap(XK_Escape);
+    ASSERT_TRUE(viewer->ended(60s));
+    EXPECT_EQ(viewer->exitCode, 1);
+    (void)first;
+}
+
+// A window that is not square keeps the model's proportions, at first and after a resize.
+TEST_F(ViewerOnScreen, AWindowThatIsNotSquareDrawsASquareModelSquare) {
+    Watchdog watchdog(120s, "the square");
+    TempDirectory directory;
+    const std::string square = directory.write("square.3ds", flatSquareModel());
+    start({square, "--size", "400x300"});
+    Frame frame;
+    ASSERT_TRUE(eventually([&] {
+        frame = screen.grab(view);
+        return frame.width == 400 && !frame.lit(2, 2) && frame.litCount() > 1000;
+    }));
+    frame = settledFrame();
+    EXPECT_NEAR(frame.litWidth(), frame.litHeight(), 1) << "400 x 300";
+    EXPECT_GT(frame.litHeight(), 100);
+
+    XResizeWindow(input.get(), ::Window(window), 300, 400);
+    XSync(input.get(), False);
+    ASSERT_TRUE(eventually([&] {
+        frame = screen.grab(view);
+        return frame.width == 300 && frame.height == 400 && !frame.lit(2, 2) &&
+               frame.litCount() > 1000;
+    }));
+    frame = settledFrame();
+    EXPECT_NEAR(frame.litWidth(), frame.litHeight(), 1) << "300 x 400";
+    closeAndExpect(1);
+}
+
+TEST_F(ViewerOnScreen, BackFacesShowWhileCullingIsOff) {
+    Watchdog watchdog(120s, "the back faces");
+    TempDirectory directory;
+    start({directory.write("away.3ds", flatSquareModel(true))});
+    Frame culled;
+    ASSERT_TRUE(eventually([&] {
+        culled = screen.grab(view);
+        return !culled.empty() && culled.at(150, 150) == 0 && culled.at(3, 3) == 0;
+    })) << "drawn, and the square faces away";
+    culled = settledFrame();
+    EXPECT_EQ(culled.litCount(), 0);
+    Frame frame;
+    tap(XK_b);
+    EXPECT_TRUE(frameWhere([](const Frame& f) { return f.litCount() > 10000; }, frame))
+        << "b: back faces drawn";
+    tap(XK_b);
+    EXPECT_TRUE(frameWhere([](const Frame& f) { return f.litCount() == 0; }, frame))
+        << "b again: culled";
+    closeAndExpect(1);
+}
+
 TEST_F(ViewerOnScreen, AModelThatCannotBeLoadedLeavesAWindowThatDrawsAndCloses) {
     Watchdog watchdog(120s, "the empty window");
     start({"no-such-model.3ds"});
@@ -235,7 +411,7 @@ TEST_F(ViewerOnScreen, AModelThatCannotBeLoadedLeavesAWindowThatDrawsAndCloses) 
     closeAndExpect(1);
 }
 
-TEST_F(ViewerOnScreen, TwoHundredFramesWithMouseInputEndTheRunCleanly) {
+TEST_F(ViewerOnScreen, TwoHundredFramesWithMouseAndKeyInputEndTheRunCleanly) {
     Watchdog watchdog(300s, "200 frames");
     start({"--frames", "200", "--stats"});
     for (unsigned button : {LEFT, MIDDLE, RIGHT}) {
@@ -245,6 +421,12 @@ TEST_F(ViewerOnScreen, TwoHundredFramesWithMouseInputEndTheRunCleanly) {
             moveTo(100 + step * 5, 100 + step * 3);
         input.button(button, false);
     }
+    for (int notch = 0; notch < 4 && viewer->running(); ++notch)
+        input.click(notch % 2 ? 5 : 4);
+    for (KeySym key :
+         {XK_w, XK_l, XK_t, XK_b, XK_h, XK_s, XK_w, XK_l, XK_t, XK_b, XK_h, XK_s, XK_Home, XK_x})
+        if (viewer->running())
+            tap(key);
     ASSERT_TRUE(viewer->ended(240s));
     EXPECT_EQ(viewer->exitCode, 0) << viewer->standardError();
     EXPECT_EQ(viewer->standardError(), "");
@@ -321,6 +503,15 @@ TEST(ViewerProgram, AMissingModelFailsABatchRunAndMissingTexturesAreWarnings) {
         EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()).size(), 6u);
         EXPECT_TRUE(std::filesystem::exists(snapshot));
     }
+    // A textures folder that is not there is one line.
+    {
+        ViewerProcess nowhere(Launch{
+            {"jet.3ds", "--textures", "maps", "--snapshot", snapshot}, directory.path(), true});
+        ASSERT_TRUE(nowhere.ended(60s));
+        EXPECT_EQ(nowhere.exitCode, 0) << nowhere.standardError();
+        EXPECT_EQ(nowhere.standardError(), "orvane-viewer: warning: maps: no such directory; the "
+                                           "model is shown without textures\n");
+    }
     // Given its textures, the same copy draws without a word.
     {
         ViewerProcess textured(Launch{
@@ -344,6 +535,54 @@ TEST(ViewerProgram, AMissingModelFailsABatchRunAndMissingTexturesAreWarnings) {
         EXPECT_EQ(unwritable.exitCode, 2);
         EXPECT_EQ(unwritable.standardError(),
                   "orvane-viewer: " + nowhere + ": No such file or directory\n");
+    }
+}
+
+// Without arguments the viewer draws the sample as it always has: the picture the README
+// shows (docs/viewer.png), the model neither moved nor scaled.
+TEST(ViewerProgram, TheSampleWithoutArgumentsIsThePictureTheReadmeShows) {
+    Watchdog watchdog(120s, "the sample's snapshot");
+    TempDirectory directory;
+    const std::string png = directory.path("sample.png");
+    ViewerProcess viewer(Launch{{"--snapshot", png}, "", true});
+    ASSERT_TRUE(viewer.ended(60s));
+    ASSERT_EQ(viewer.exitCode, 0) << viewer.standardError();
+    const Snapshot now = Snapshot::read(png), readme = Snapshot::read("docs/viewer.png");
+    ASSERT_FALSE(now.empty());
+    ASSERT_EQ(readme.width, now.width);
+    ASSERT_EQ(readme.height, now.height);
+    int differing = 0;
+    for (std::size_t i = 0; i < now.pixels.size(); ++i)
+        differing += Snapshot::differs(now.pixels[i], readme.pixels[i]);
+    EXPECT_LE(differing, int(now.pixels.size()) / 1000) << "pixels differing by more than 2";
+}
+
+// A benchmark draws its frames back to back and says how fast, in a window and offscreen.
+TEST(ViewerProgram, ABenchmarkPrintsItsFiguresInOneLine) {
+    Watchdog watchdog(120s, "the benchmarks");
+    for (bool withoutDisplay : {true, false}) {
+        std::unique_ptr<DisplayLock> lock;
+        if (!withoutDisplay)
+            lock = std::make_unique<DisplayLock>();
+        ViewerProcess viewer(Launch{{"--benchmark", "--frames", "30"}, "", withoutDisplay});
+        ASSERT_TRUE(viewer.ended(60s));
+        EXPECT_EQ(viewer.exitCode, 0) << viewer.standardError();
+        EXPECT_EQ(viewer.standardError(), "");
+        const std::string line = viewer.standardOutput();
+        unsigned frames = 0, calls = 0;
+        double seconds = 0, perSecond = 0, milliseconds = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(),
+                              "%u frames in %lf s: %lf frames per second, %lf ms a frame, %u GL "
+                              "calls a frame",
+                              &frames, &seconds, &perSecond, &milliseconds, &calls),
+                  5)
+            << line;
+        EXPECT_EQ(frames, 30u);
+        EXPECT_GT(seconds, 0);
+        EXPECT_NEAR(perSecond * seconds, 30, 0.5);
+        EXPECT_NEAR(milliseconds * 30, seconds * 1000, 1);
+        EXPECT_GT(calls, 10u) << "the compiled jet's calls, counted";
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
     }
 }
 

@@ -47,6 +47,17 @@ struct Frame {
                 }
         return bottom < top ? 0 : bottom - top + 1;
     }
+    // Columns from the first to the last with a lit pixel; 0 when nothing is lit.
+    int litWidth() const {
+        int left = width, right = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (lit(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return right < left ? 0 : right - left + 1;
+    }
     // The mean luminance of the lit pixels, 0 to 255 (Rec. 601 weights); 0 when none is.
     double litLuminance() const {
         double sum = 0;
