@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -114,9 +115,14 @@ bool ModelView::loadModel() {
 
         Translator3DS translator;
         translator.setTextureManager(textures.get());
+        // A texture that cannot be loaded costs only itself: its material is kept without it.
+        translator.setTextureFailures(ModelBuilder3DS::TextureFailures::WARN);
         OpenFile opened(modelPath);
         model =
             object::Pointer<Model>::adopt(translator.translate(opened.file->getInputStream(), -1));
+        for (const ModelBuilder3DS::TextureFailure& failure : translator.textureFailures())
+            std::fprintf(stderr, "orvane-example: warning: %s not loaded\n",
+                         failure.textureName.c_str());
     } catch (const object::Exception& exception) {
         fail(modelPath + ": " + exception.getName().cString() + ": " +
              exception.getMessage().cString());

@@ -18,7 +18,6 @@
 
 namespace orvane::test::realmodels {
 
-
 inline const std::string GL117 = "/usr/share/games/gl-117";
 inline const std::string GLMARK2 = "/usr/share/glmark2";
 // Not a colour any lit model is made of, so every model pixel tells from it.
@@ -57,7 +56,8 @@ struct Drawn {
 
 // The model drawn offscreen at the default size over BACKGROUND, its textures looked up in
 // the package's textures folder.
-inline Drawn draw(const std::string& model, const std::string& textures, const TempDirectory& into) {
+inline Drawn draw(const std::string& model, const std::string& textures,
+                  const TempDirectory& into) {
     const std::string png = into.path(std::filesystem::path(model).stem().string() + ".png");
     using namespace std::chrono_literals;
     ViewerProcess viewer(ViewerProcess::Launch{

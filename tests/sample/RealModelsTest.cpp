@@ -44,7 +44,8 @@ TEST(RealModels, TheTexturedAircraftShowTheirTextures) {
         EXPECT_GT(texturedColours, plainColours * 3 / 2) << name;
         int differing = 0;
         for (std::size_t i = 0; i < withTextures.picture.pixels.size(); ++i)
-            differing += Snapshot::differs(withTextures.picture.pixels[i], without.picture.pixels[i]);
+            differing +=
+                Snapshot::differs(withTextures.picture.pixels[i], without.picture.pixels[i]);
         EXPECT_GT(differing, 1000) << name << ": the textures change the picture";
     }
 }

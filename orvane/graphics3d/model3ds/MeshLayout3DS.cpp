@@ -7,14 +7,22 @@ namespace orvane::graphics3d {
 
 MeshLayout3DS::MeshLayout3DS(const Mesh3DS& described)
     : mesh(described) {
+    std::vector<bool> named(mesh.faceCount, false);
     for (const FaceGroup3DS& group : mesh.groups) {
         const auto count = std::uint32_t(3 * group.faces.size());
         meshRanges.push_back({indices, count, group.material});
         indices += count;
+        for (const std::uint16_t face : group.faces)
+            if (face < mesh.faceCount)
+                named[face] = true;
     }
-    if (meshRanges.empty()) {
-        indices = 3 * mesh.faceCount;
-        meshRanges.push_back({0, indices, -1});
+    for (std::uint32_t face = 0; face < mesh.faceCount; ++face)
+        if (!named[face])
+            ungrouped.push_back(face);
+    if (!ungrouped.empty()) {
+        const auto count = std::uint32_t(3 * ungrouped.size());
+        meshRanges.push_back({indices, count, -1});
+        indices += count;
     }
 }
 
@@ -85,17 +93,16 @@ void MeshLayout3DS::writeVertices(void* memory) const {
 }
 
 void MeshLayout3DS::writeIndices(std::uint16_t* memory) const {
-    if (mesh.groups.empty()) {
-        for (std::uint32_t face = 0; face < mesh.faceCount; ++face)
-            writeFace(face, memory + 3 * std::size_t(face));
-        return;
-    }
     std::uint16_t* at = memory;
     for (const FaceGroup3DS& group : mesh.groups) {
         for (const std::uint16_t face : group.faces) {
             writeFace(face, at);
             at += 3;
         }
+    }
+    for (const std::uint32_t face : ungrouped) {
+        writeFace(face, at);
+        at += 3;
     }
 }
 

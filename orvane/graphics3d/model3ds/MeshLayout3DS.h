@@ -23,9 +23,9 @@ namespace orvane::graphics3d {
 // nothing: its three indices are written as 0, a triangle without area. A group entry not
 // below the face count is drawn as nothing the same way.
 //
-// Each face-material group becomes one range, in file order, three indices per entry. A
-// mesh whose faces no group names becomes one range over all its faces in file order,
-// without material, so that files exported without materials still show.
+// Each face-material group becomes one range, in file order, three indices per entry.
+// The faces no group names follow as one more range without material (all faces, in file
+// order, for a mesh without groups), so that faces exported without materials still show.
 class MeshLayout3DS {
 public:
     static constexpr std::uint32_t POSITION_OFFSET = 0;
@@ -61,6 +61,8 @@ private:
 
     const Mesh3DS& mesh;
     std::vector<Range> meshRanges;
+    // The faces no group names, in file order.
+    std::vector<std::uint32_t> ungrouped;
     std::uint32_t indices = 0;
 };
 

@@ -140,7 +140,22 @@ TEST(MeshLayout3DSIndices, BadEntriesAndBadFacesAreDrawnAsNothing) {
     Mesh3DS mesh = meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}, {2, 1, 7}, {1, 2, 0}});
     mesh.groups.push_back({"A", 0, {2, 3, 65535, 1, 0}});
     const std::vector<std::uint16_t> indices = indicesOf(MeshLayout3DS(mesh));
-    EXPECT_EQ(indices, (std::vector<std::uint16_t>{1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(indices, (std::vector<std::uint16_t>{1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}))
+        << "every face is named, so no range follows the group";
+}
+
+// Faces that the groups leave out are not lost: they follow the groups as one range
+// without material, in file order.
+TEST(MeshLayout3DSIndices, FacesTheGroupsLeaveOutFollowWithoutMaterial) {
+    Mesh3DS mesh =
+        meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {{0, 1, 2}, {1, 3, 2}, {0, 2, 3}, {3, 2, 1}});
+    mesh.groups.push_back({"A", 2, {2, 0}});
+    const MeshLayout3DS layout(mesh);
+    ASSERT_EQ(layout.ranges().size(), 2u);
+    EXPECT_EQ(layout.ranges()[1].first, 6u);
+    EXPECT_EQ(layout.ranges()[1].count, 6u);
+    EXPECT_EQ(layout.ranges()[1].material, -1);
+    EXPECT_EQ(indicesOf(layout), (std::vector<std::uint16_t>{0, 2, 3, 0, 1, 2, 1, 3, 2, 3, 2, 1}));
 }
 
 // Files exported without materials have no groups at all; their faces are drawn, all of

@@ -126,7 +126,7 @@ TEST(Translator3DSModel, OneIndexMeshPerGroupInFileOrderOverTheTriangleMeshsBuff
                                                 {files::groupChunk("B", {1, 0, 77})}))});
     const Pointer<StaticModel> model = translate(file);
     ASSERT_NE(model, nullptr);
-    ASSERT_EQ(model->meshCount(), 4u);
+    ASSERT_EQ(model->meshCount(), 5u);
 
     IndexMesh& a = meshOf(*model, 0);
     IndexMesh& b = meshOf(*model, 1);
@@ -143,17 +143,23 @@ TEST(Translator3DSModel, OneIndexMeshPerGroupInFileOrderOverTheTriangleMeshsBuff
     EXPECT_EQ(indices.elementSize(), 2u);
     EXPECT_EQ(indices.glType(), GLenum(GL_UNSIGNED_SHORT));
     std::vector<std::uint16_t> expected;
-    for (int face : {0, 1, 2, 3, 4, 5, 6, 0})
+    for (int face : {0, 1, 2, 3, 4, 5, 6, 0, 7})
         expected.insert(expected.end(), faces[std::size_t(face)].begin(),
                         faces[std::size_t(face)].end());
-    EXPECT_EQ(indicesOf(indices), expected) << "face 0 is drawn by both groups, face 7 by none";
+    EXPECT_EQ(indicesOf(indices), expected)
+        << "face 0 is drawn by both groups, face 7, in none, after them";
+    IndexMesh& leftOut = meshOf(*model, 2);
+    EXPECT_EQ(leftOut.getFirst(), 24u);
+    EXPECT_EQ(leftOut.getEnd(), 27u);
+    ASSERT_NE(leftOut.getAppearance(), nullptr);
+    EXPECT_STREQ(leftOut.getAppearance()->name.cString(), "") << "the default appearance";
 
-    IndexMesh& other = meshOf(*model, 2);
+    IndexMesh& other = meshOf(*model, 3);
     EXPECT_NE(other.vertexBuffer(0), a.vertexBuffer(0)) << "triangle meshes share nothing";
     EXPECT_NE(other.getIndexBuffer(), a.getIndexBuffer());
     EXPECT_EQ(other.getAppearance(), a.getAppearance());
 
-    IndexMesh& broken = meshOf(*model, 3);
+    IndexMesh& broken = meshOf(*model, 4);
     EXPECT_EQ(indicesOf(*broken.getIndexBuffer()),
               (std::vector<std::uint16_t>{0, 0, 0, 0, 1, 2, 0, 0, 0}))
         << "what cannot be drawn is drawn as nothing";
