@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <new>
 
 namespace orvane::geometry {
 
@@ -30,8 +32,13 @@ public:
         return true;
     }
     // Makes triangle t the last one (the index list becomes 3t + 3 long) and stores it.
+    // A list that would not fit a 32-bit count (t of 0x55555555 or more) is refused with
+    // std::bad_alloc before anything changes, as a list too large for memory is.
     void setTriangle(std::uint32_t t, std::uint32_t i0, std::uint32_t i1, std::uint32_t i2) {
-        indices.resize(3 * t + 3);
+        const std::uint64_t length = 3 * std::uint64_t(t) + 3;
+        if (length > std::numeric_limits<std::uint32_t>::max())
+            throw std::bad_alloc();
+        indices.resize(std::uint32_t(length));
         indices[3 * t] = i0;
         indices[3 * t + 1] = i1;
         indices[3 * t + 2] = i2;

@@ -83,28 +83,41 @@ void Root::anchor(View* view, float dx, float dy) {
     view->setFrame(frame);
 }
 
+container::Array<object::Pointer<View>> Root::currentViews() const {
+    container::Array<object::Pointer<View>> list;
+    for (View* view = views.first(); view; view = views.next(view))
+        list.add(object::Pointer<View>(view));
+    return list;
+}
+
+bool Root::holds(const View* view) const noexcept {
+    return view->root == this && !view->parent;
+}
+
 bool Root::resize(graphics::Size<float> size) {
     width = size.width;
     height = size.height;
     const float dx = width - lastWidth, dy = height - lastHeight;
-    if (dx != 0 || dy != 0)
-        for (View* view = views.first(); view; view = views.next(view))
-            if (view->anchors != 0)
-                anchor(view, dx, dy);
     lastWidth = width;
     lastHeight = height;
+    if (dx != 0 || dy != 0)
+        for (const auto& view : currentViews())
+            if (holds(view.get()) && view->anchors != 0)
+                anchor(view.get(), dx, dy);
     return true;
 }
 
 bool Root::activate() {
-    for (View* view = views.first(); view; view = views.next(view))
-        view->activated();
+    for (const auto& view : currentViews())
+        if (holds(view.get()))
+            view->activated();
     return true;
 }
 
 bool Root::deactivate() {
-    for (View* view = views.first(); view; view = views.next(view))
-        view->deactivated();
+    for (const auto& view : currentViews())
+        if (holds(view.get()))
+            view->deactivated();
     return true;
 }
 
@@ -124,33 +137,40 @@ bool Root::mouseWheel(float, std::uint32_t) {
 void Root::setHover(View* view, Point local, std::uint32_t buttons) {
     if (view == hover)
         return;
-    if (hover)
-        hover->mouseLeave();
+    object::Pointer<View> left(hover);
     hover = view;
-    view->mouseEnter(local, buttons);
+    if (left)
+        left->mouseLeave();
+    if (view && hover == view)
+        view->mouseEnter(local, buttons);
+}
+
+View* Root::firstViewAt(Point point, Point& local) const {
+    for (View* view = views.first(); view; view = views.next(view))
+        if (view->contains(point) && view->toLocal(point, local))
+            return view;
+    return nullptr;
 }
 
 bool Root::mouseMove(Point point, std::uint32_t buttons) {
-    for (View* view = views.first(); view; view = views.next(view)) {
-        Point local;
-        if (!view->contains(point) || !view->toLocal(point, local))
+    // The hover view is the first view under the pointer: it alone hears enter and leave,
+    // once a visit, however many views beneath it the move goes on to.
+    Point local;
+    const object::Pointer<View> under(firstViewAt(point, local));
+    setHover(under.get(), local, buttons);
+    for (const auto& view : currentViews()) {
+        if (!holds(view.get()) || !view->contains(point) || !view->toLocal(point, local))
             continue;
-        setHover(view, local, buttons);
         if (view->mouseMove(local, buttons))
             return true;
-    }
-    // The hover view keeps the pointer while it is still over it.
-    if (hover && !hover->contains(point)) {
-        hover->mouseLeave();
-        hover = nullptr;
     }
     return false;
 }
 
 bool Root::mouseButton(Point point, std::uint32_t buttons) {
-    for (View* view = views.first(); view; view = views.next(view)) {
+    for (const auto& view : currentViews()) {
         Point local;
-        if (view->contains(point) && view->toLocal(point, local) &&
+        if (holds(view.get()) && view->contains(point) && view->toLocal(point, local) &&
             view->mouseButton(local, buttons))
             return true;
     }
@@ -158,19 +178,31 @@ bool Root::mouseButton(Point point, std::uint32_t buttons) {
 }
 
 bool Root::mouseEnter(Point point, std::uint32_t buttons) {
-    for (View* view = views.first(); view; view = views.next(view)) {
+    // Offered to the views under the pointer until one takes it; the first of them is the
+    // hover view, whichever takes it.
+    bool first = true;
+    for (const auto& view : currentViews()) {
         Point local;
-        if (view->contains(point) && view->toLocal(point, local)) {
-            setHover(view, local, buttons);
-            break;
+        if (!holds(view.get()) || !view->contains(point) || !view->toLocal(point, local))
+            continue;
+        if (first) {
+            first = false;
+            if (hover != view.get()) {
+                object::Pointer<View> left(hover);
+                hover = view.get();
+                if (left)
+                    left->mouseLeave();
+            }
         }
+        if (view->mouseEnter(local, buttons))
+            break;
     }
     return true;
 }
 
 bool Root::mouseLeave() {
     if (hover) {
-        View* left = hover;
+        const object::Pointer<View> left(hover);
         hover = nullptr;
         left->mouseLeave();
     }
@@ -250,7 +282,9 @@ void Root::paint() {
     painter->begin();
     painter->flush();
     painter->setClip({0, 0, width, height});
-    for (View* view = views.first(); view; view = views.next(view)) {
+    for (const auto& view : currentViews()) {
+        if (!holds(view.get()))
+            continue;
         painter->flush();
         painter->setTransform(view->worldTransform);
         view->paint();
@@ -285,18 +319,24 @@ std::intptr_t Root::handle(WindowHandle handle, std::uint32_t message, std::uint
     if (!eventsEnabled)
         return passOn(handle, message, wParam, lParam);
     switch (message) {
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: {
         if (lParam & KEY_PREVIOUSLY_DOWN)
             return 0;
-        focus ? focus->keyDown(std::uint32_t(wParam)) : keyDown(std::uint32_t(wParam));
+        // The focus view is kept alive through its own handler, which may remove it.
+        const object::Pointer<View> to(focus);
+        to ? to->keyDown(std::uint32_t(wParam)) : keyDown(std::uint32_t(wParam));
         return 0;
-    case WM_KEYUP:
-        focus ? focus->keyUp(std::uint32_t(wParam)) : keyUp(std::uint32_t(wParam));
+    }
+    case WM_KEYUP: {
+        const object::Pointer<View> to(focus);
+        to ? to->keyUp(std::uint32_t(wParam)) : keyUp(std::uint32_t(wParam));
         return 0;
+    }
     case WM_CHAR: {
         const std::uint32_t modifiers = gui::keyModifiers();
-        focus ? focus->character(std::uint32_t(wParam), modifiers)
-              : character(std::uint32_t(wParam), modifiers);
+        const object::Pointer<View> to(focus);
+        to ? to->character(std::uint32_t(wParam), modifiers)
+           : character(std::uint32_t(wParam), modifiers);
         return 0;
     }
     case WM_MOUSEMOVE: {

@@ -2,6 +2,7 @@
 
 #include "orvane/application/MessageQueue.h"
 #include "orvane/application/Messenger.h"
+#include "orvane/container/Array.h"
 #include "orvane/container/Chain.h"
 #include "orvane/graphics/Geometry.h"
 #include "orvane/gui3d/Context.h"
@@ -103,9 +104,16 @@ public:
     object::Pointer<Context> painter;
 
 private:
-    // The view becomes the hover view: the old one hears mouseLeave, the new one
-    // mouseEnter (local point). Nothing for the hover view itself.
+    // The view (null: none) becomes the hover view: the old one hears mouseLeave, the new
+    // one mouseEnter (local point). Nothing for the hover view itself.
     void setHover(View* view, Point local, std::uint32_t buttons);
+    // The first top-level view that contains the point, with the point in its units.
+    View* firstViewAt(Point point, Point& local) const;
+    // The top-level views as they are now, each retained: a view that leaves (or is
+    // removed) during a call stays alive until the walk is over, a view that joins waits
+    // for the next walk, and every walk skips the views that have left (holds()).
+    container::Array<object::Pointer<View>> currentViews() const;
+    bool holds(const View* view) const noexcept;
     std::intptr_t handle(native::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                          std::intptr_t lParam);
     std::intptr_t passOn(native::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,

@@ -18,6 +18,10 @@ void SwitchableTextureShader::unapply() {
     textured = false;
 }
 
+graphics3d::ShaderUndo SwitchableTextureShader::undoRecord() const {
+    return textured ? TextureShader::undoRecord() : Shader::undoRecord();
+}
+
 types::String SwitchableTextureShader::getClassName() const {
     return object::classPath(TextureShader::getClassName(), ":SwitchableTextureShader");
 }

@@ -13,6 +13,7 @@ class SwitchableTextureShader : public graphics3d::TextureShader {
 public:
     void apply() override;
     void unapply() override;
+    graphics3d::ShaderUndo undoRecord() const override;
 
     types::String getClassName() const override;
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 namespace orvane::geometry {
 namespace {
 
@@ -20,6 +22,17 @@ TEST(TriangleMesh, SettingATriangleMakesItTheLastOne) {
     EXPECT_EQ(mesh.triangleCount(), 1u);
     EXPECT_EQ(mesh.triangle(0)[0], 5u);
     EXPECT_GE(mesh.indexArray().capacity(), 15u) << "shrinking keeps the storage";
+}
+
+// A triangle number whose list length would wrap around 32 bits is refused before
+// anything is stored, instead of writing past a short list.
+TEST(TriangleMesh, ATriangleBeyondA32BitIndexListIsRefused) {
+    TriangleMesh3<float> mesh;
+    mesh.addTriangle(1, 2, 3);
+    for (std::uint32_t t : {0x55555555u, 0x60000000u, 0xFFFFFFFFu})
+        EXPECT_THROW(mesh.setTriangle(t, 4, 5, 6), std::bad_alloc) << t;
+    EXPECT_EQ(mesh.triangleCount(), 1u);
+    EXPECT_EQ(mesh.triangle(0)[2], 3u);
 }
 
 TEST(TriangleMesh, StoresPackedPointsOnlyBelowTheVertexCount) {

@@ -6,6 +6,7 @@
 #include "orvane/gui3d/View.h"
 #include "tests/gui/Recording.h"
 
+#include <functional>
 #include <string>
 
 namespace orvane::gui3d::test {
@@ -22,9 +23,11 @@ public:
     bool attached() override { return note("attached"); }
     bool detached() override { return note("detached"); }
     bool activated() override { return note("activated"); }
+    bool deactivated() override { return note("deactivated"); }
     bool paint() override {
         note("paint");
-        painter->fillRectangle(bounds);
+        if (painter) // none once the view has left its root
+            painter->fillRectangle(bounds);
         return true;
     }
     bool resized(graphics::Size<float> size) override {
@@ -55,7 +58,7 @@ public:
     }
     bool mouseEnter(Point p, std::uint32_t buttons) override {
         log.add(tag("mouseEnter"), p.x, p.y, buttons);
-        return false;
+        return takesEnter;
     }
     bool mouseLeave() override { return note("mouseLeave"); }
     bool handleMessage(application::Message* message) override {
@@ -63,8 +66,9 @@ public:
         return true;
     }
 
-    // What mouseMove and mouseButton answer.
+    // What mouseMove and mouseButton answer, and what mouseEnter answers.
     bool consumes = false;
+    bool takesEnter = false;
 
 private:
     std::string tag(const char* what) const { return std::string(name.cString()) + "." + what; }
@@ -74,6 +78,57 @@ private:
     }
 
     EventLog& log;
+};
+
+// A recording view that, on every event it hears, runs `onEvent` first: a test makes it
+// remove itself or others from its root, or add views, in the middle of a dispatch.
+class MeddlingView : public RecordingView {
+public:
+    using RecordingView::RecordingView;
+    std::function<void(MeddlingView&)> onEvent;
+
+    bool activated() override {
+        run();
+        return RecordingView::activated();
+    }
+    bool deactivated() override {
+        run();
+        return RecordingView::deactivated();
+    }
+    bool paint() override {
+        run();
+        return RecordingView::paint();
+    }
+    bool resized(graphics::Size<float> size) override {
+        run();
+        return RecordingView::resized(size);
+    }
+    bool mouseMove(Point p, std::uint32_t buttons) override {
+        run();
+        return RecordingView::mouseMove(p, buttons);
+    }
+    bool mouseButton(Point p, std::uint32_t buttons) override {
+        run();
+        return RecordingView::mouseButton(p, buttons);
+    }
+    bool mouseEnter(Point p, std::uint32_t buttons) override {
+        run();
+        return RecordingView::mouseEnter(p, buttons);
+    }
+    bool mouseLeave() override {
+        run();
+        return RecordingView::mouseLeave();
+    }
+
+private:
+    void run() {
+        if (onEvent) {
+            // Kept alive through its own call, as a root's caller would not be.
+            object::Pointer<View> self(this);
+            auto action = onEvent;
+            action(*this);
+        }
+    }
 };
 
 // A root whose own handlers log what no view took.

@@ -112,8 +112,107 @@ TEST_F(RootTest, AViewThatTakesAMoveHidesItFromTheViewsAfterIt) {
     top->consumes = false;
     log.clear();
     EXPECT_FALSE(root->mouseMove({2, 2}, 0));
+    EXPECT_FALSE(root->mouseMove({3, 2}, 0));
     EXPECT_EQ(eventNames(log),
-              (Names{"top.mouseMove", "top.mouseLeave", "under.mouseEnter", "under.mouseMove"}));
+              (Names{"top.mouseMove", "under.mouseMove", "top.mouseMove", "under.mouseMove"}))
+        << "the view beneath hears the moves, the first one alone enter and leave";
+    EXPECT_EQ(root->getHover(), top);
+}
+
+// The pointer's arrival is offered to the views under it until one takes it; the first of
+// them is the hover view, so the moves that follow enter nothing more.
+TEST_F(RootTest, AnEnterIsOfferedUntilAViewTakesIt) {
+    RecordingView* top = add("top", {0, 0, 20, 20});
+    RecordingView* middle = add("middle", {0, 0, 20, 20});
+    add("bottom", {0, 0, 20, 20});
+    add("aside", {30, 0, 10, 10});
+    middle->takesEnter = true;
+    log.clear();
+    EXPECT_TRUE(root->mouseEnter({4, 6}, 0));
+    EXPECT_EQ(eventNames(log), (Names{"top.mouseEnter", "middle.mouseEnter"}));
+    EXPECT_EQ(root->getHover(), top);
+    EXPECT_EQ(log.named("middle.mouseEnter")[0].x, 4) << "local points";
+    log.clear();
+    root->mouseMove({5, 6}, 0);
+    EXPECT_EQ(eventNames(log), (Names{"top.mouseMove", "middle.mouseMove", "bottom.mouseMove"}));
+}
+
+// Views that leave or join the root from inside a dispatch: every walk goes on over the
+// views it started with that are still there, nothing freed is touched (ASan), and a view
+// that joined hears the next walk.
+TEST_F(RootTest, ViewsMayLeaveOrJoinFromInsideEveryDispatch) {
+    const auto build = [&] {
+        while (View* view = root->getViews().first())
+            root->removeView(view);
+        auto make = [&](const char* name) {
+            auto* view = new test::MeddlingView(log, name, {0, 0, 20, 20});
+            view->anchors = View::ANCHOR_LEFT | View::ANCHOR_RIGHT;
+            EXPECT_TRUE(root->addView(view));
+            view->release();
+            return view;
+        };
+        test::MeddlingView* quitter = make("quitter");
+        test::MeddlingView* remover = make("remover");
+        test::MeddlingView* victim = make("victim");
+        make("last");
+        quitter->onEvent = [this](test::MeddlingView& self) { root->removeView(&self); };
+        remover->onEvent = [this, victim](test::MeddlingView&) {
+            root->removeView(victim);
+            auto* late = new RecordingView(log, "late", {0, 0, 20, 20});
+            root->addView(late);
+            late->release();
+        };
+        log.clear();
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> dispatches = {
+        {"mouseMove",
+         [&] {
+             root->mouseMove({5, 5}, 0);
+         }},
+        {"mouseButton",
+         [&] {
+             root->mouseButton({5, 5}, 0x1000);
+         }},
+        {"mouseEnter",
+         [&] {
+             root->mouseEnter({5, 5}, 0);
+         }},
+        {"paint", [&] { root->paint(); }},
+        {"resized",
+         [&] {
+             root->resize({root->width + 10, root->height});
+         }},
+        {"activated", [&] { root->activate(); }},
+        {"deactivated", [&] { root->deactivate(); }},
+    };
+    for (const auto& [event, dispatch] : dispatches) {
+        build();
+        dispatch();
+        const std::string what = event;
+        // On a move the first view under the pointer hears the enter first, and leaves then.
+        const std::string quits = what == "mouseMove" ? "mouseEnter" : what;
+        EXPECT_EQ(log.count("quitter." + quits), 1u) << what;
+        EXPECT_EQ(log.count("victim." + what), 0u) << what << ": removed before its turn";
+        EXPECT_EQ(log.count("last." + what), 1u) << what << ": the walk goes on";
+        EXPECT_EQ(log.count("late." + what), 0u) << what << ": joined during the walk";
+        Names left;
+        for (View* view = root->getViews().first(); view; view = root->getViews().next(view))
+            left.push_back(view->getName().cString());
+        EXPECT_EQ(left, (Names{"remover", "last", "late"})) << what;
+    }
+    // A hover view that leaves when the pointer moves off it.
+    build();
+    for (View* view = root->getViews().first(); view; view = root->getViews().next(view))
+        if (auto* meddling = dynamic_cast<test::MeddlingView*>(view))
+            meddling->onEvent = nullptr;
+    root->mouseMove({5, 5}, 0);
+    auto* hover = dynamic_cast<test::MeddlingView*>(root->getHover());
+    ASSERT_NE(hover, nullptr);
+    hover->onEvent = [this](test::MeddlingView& self) { root->removeView(&self); };
+    root->mouseMove({50, 40}, 0);
+    EXPECT_EQ(root->getHover(), nullptr);
+    EXPECT_EQ(log.count("quitter.mouseLeave"), 1u);
+    root->mouseLeave();
 }
 
 TEST_F(RootTest, LocalPointsUndoTheWholeTransform) {

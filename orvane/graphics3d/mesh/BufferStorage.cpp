@@ -38,7 +38,9 @@ bool BufferStorage::allocate(std::uint64_t size, int usageCode) {
             return false;
         gl.glBindBufferARB(target, bufferObject);
         gl.glBufferDataARB(target, GLsizeiptrARB(size), nullptr, usage);
-        return true;
+        // A buffer object the driver could not give its memory (GL_OUT_OF_MEMORY) is no
+        // buffer; reading the error clears it for whoever asks next.
+        return gl.glGetError() == GL_NO_ERROR;
     }
     // At least one byte, so that even an empty buffer has memory to point at.
     data = std::malloc(size > 0 ? std::size_t(size) : 1);

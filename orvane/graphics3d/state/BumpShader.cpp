@@ -20,8 +20,7 @@ void BumpShader::apply() {
 }
 
 void BumpShader::unapply() {
-    select(0);
-    gl.glDisable(GL_TEXTURE_2D);
+    disableUnits(1);
 }
 
 types::String BumpShader::getClassName() const {

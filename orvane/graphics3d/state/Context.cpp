@@ -36,7 +36,8 @@ const std::ptrdiff_t Context::INDEX_SIZE_OFFSET = offsetof(Context, indexSize);
 
 Context::Context()
     : renderingContext(native::currentGLContext())
-    , window(native::glContextWindow(renderingContext)) {}
+    , window(native::glContextWindow(renderingContext))
+    , thread(std::this_thread::get_id()) {}
 
 Context::~Context() {
     if (currentContext == this)
@@ -54,6 +55,7 @@ Context* Context::acquire() {
         for (Context* context : globalChain().contexts) {
             if (context->renderingContext == handle) {
                 currentContext = context;
+                context->thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
                 return context;
             }
         }
@@ -82,6 +84,7 @@ bool Context::makeCurrent() {
         frameBuffer.setHeight(area.height());
     }
     currentContext = this;
+    thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     return true;
 }
 
@@ -95,6 +98,14 @@ void Context::retire() {
 std::size_t Context::count() {
     std::lock_guard guard(globalChain().lock);
     return globalChain().contexts.count();
+}
+
+void Context::forEachOnThisThread(const std::function<void(Context&)>& visit) {
+    const std::thread::id self = std::this_thread::get_id();
+    std::lock_guard guard(globalChain().lock);
+    for (Context* context : globalChain().contexts)
+        if (context->thread.load(std::memory_order_relaxed) == self)
+            visit(*context);
 }
 
 void Context::setRedundancyTests(bool on) noexcept {

@@ -7,8 +7,11 @@
 #include "orvane/native/GLContext.h"
 #include "orvane/object/Object.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <thread>
 
 namespace orvane::graphics3d {
 
@@ -46,6 +49,11 @@ public:
     void retire();
     // The number of contexts in the global chain.
     static std::size_t count();
+    // Calls visit for every context of the chain that was last made current on the
+    // calling thread (the current one among them): the caches that may hold the thread's
+    // objects, which destroyed objects take themselves out of. The chain's lock is held:
+    // visit must not create, acquire or retire contexts.
+    static void forEachOnThisThread(const std::function<void(Context&)>& visit);
 
     // True (the default): every stack skips what is set already. False: every stack
     // re-sends its state on each selection.
@@ -70,6 +78,8 @@ public:
     std::uintptr_t indexSize = 0;
     native::GLContextHandle renderingContext = nullptr;
     native::WindowHandle window = nullptr;
+    // The thread the context was last made current on (other threads read it).
+    std::atomic<std::thread::id> thread;
 
     // Byte offsets within a Context of the fields generated code stores into, for
     // storeIndexed with the context's address in a register.

@@ -20,11 +20,12 @@ void EnvironmentBumpShader::apply() {
 }
 
 void EnvironmentBumpShader::unapply() {
-    select(0);
-    gl.glDisable(GL_TEXTURE_2D);
-    select(1);
-    gl.glDisable(GL_TEXTURE_2D);
+    disableUnits(2);
     sphereMapOff();
+}
+
+ShaderUndo EnvironmentBumpShader::undoRecord() const {
+    return undoUnits(2, true);
 }
 
 types::String EnvironmentBumpShader::getClassName() const {

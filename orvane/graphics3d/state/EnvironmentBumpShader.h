@@ -13,6 +13,7 @@ public:
     void apply() override;
     // Unit 0: texturing off; unit 1: texturing and both generations off.
     void unapply() override;
+    ShaderUndo undoRecord() const override;
 
     types::String getClassName() const override;
 };

@@ -18,9 +18,12 @@ void EnvironmentShader::apply() {
 }
 
 void EnvironmentShader::unapply() {
-    select(0);
-    gl.glDisable(GL_TEXTURE_2D);
+    disableUnits(1);
     sphereMapOff();
+}
+
+ShaderUndo EnvironmentShader::undoRecord() const {
+    return undoUnits(1, true);
 }
 
 types::String EnvironmentShader::getClassName() const {

@@ -12,6 +12,7 @@ public:
     void apply() override;
     // Unit 0: texturing and both generations off.
     void unapply() override;
+    ShaderUndo undoRecord() const override;
 
     types::String getClassName() const override;
 };

@@ -8,6 +8,8 @@
 #include "orvane/native/Messages.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace orvane::graphics3d {
 namespace {
@@ -38,11 +40,18 @@ bool transferOf(std::uint32_t imageFormat, Transfer& transfer) {
     }
 }
 
+// Whether the block fits into the image at the position, and its rows counted from the
+// frame buffer's bottom (what OpenGL takes) are a number OpenGL can be given. Sums are
+// taken in 64 bits: a width or height near 2^31 must not wrap around and pass.
 bool fitsInto(const graphics::Image& image, FrameBuffer::Position position,
-              const FrameBuffer::Area& rectangle) {
+              const FrameBuffer::Area& rectangle, std::int32_t frameHeight) {
+    using Wide = std::int64_t;
+    const Wide bottom = Wide(frameHeight) - rectangle.y - rectangle.height;
     return position.x >= 0 && position.y >= 0 && rectangle.width >= 0 && rectangle.height >= 0 &&
-           position.x + rectangle.width <= image.getWidth() &&
-           position.y + rectangle.height <= image.getHeight();
+           Wide(position.x) + rectangle.width <= image.getWidth() &&
+           Wide(position.y) + rectangle.height <= image.getHeight() &&
+           bottom >= std::numeric_limits<std::int32_t>::min() &&
+           bottom <= std::numeric_limits<std::int32_t>::max();
 }
 
 // Row length, skips and alignment of a transfer from or to a part of a top-first image.
@@ -116,7 +125,7 @@ void FrameBuffer::copyToTexture(Texture2D& texture, std::int32_t level, Position
 
 bool FrameBuffer::readPixels(graphics::Image& image, Position position, const Area& rectangle) {
     Transfer transfer;
-    if (!transferOf(image.getFormat(), transfer) || !fitsInto(image, position, rectangle))
+    if (!transferOf(image.getFormat(), transfer) || !fitsInto(image, position, rectangle, height))
         return false;
     auto* pixels = static_cast<std::uint8_t*>(image.lock());
     if (!pixels) {
@@ -134,7 +143,7 @@ bool FrameBuffer::readPixels(graphics::Image& image, Position position, const Ar
 
 bool FrameBuffer::drawPixels(graphics::Image& image, Position position, const Area& rectangle) {
     Transfer transfer;
-    if (!transferOf(image.getFormat(), transfer) || !fitsInto(image, position, rectangle))
+    if (!transferOf(image.getFormat(), transfer) || !fitsInto(image, position, rectangle, height))
         return false;
     const void* pixels = image.lock();
     if (!pixels) {

@@ -5,8 +5,10 @@
 namespace orvane::graphics3d {
 
 Light::~Light() {
-    if (Context* context = Context::current())
-        context->lightStack.forget(this);
+    const Context* current = Context::current();
+    Context::forEachOnThisThread([this, current](Context& context) {
+        context.lightStack.forget(this, &context == current);
+    });
 }
 
 types::String Light::getClassName() const {

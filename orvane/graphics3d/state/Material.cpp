@@ -15,8 +15,8 @@ void ORVANE_THISCALL applyMaterial(Material* material) {
 } // namespace
 
 Material::~Material() {
-    if (Context* context = Context::current())
-        context->materialStack.deselect(this);
+    Context::forEachOnThisThread(
+        [this](Context& context) { context.materialStack.deselect(this); });
 }
 
 void Material::apply() {}

@@ -23,8 +23,7 @@ void enableUnless(std::int32_t function, GLenum capability, Compare compare) {
 } // namespace
 
 Mode::~Mode() {
-    if (Context* context = Context::current())
-        context->modeStack.forget(this);
+    Context::forEachOnThisThread([this](Context& context) { context.modeStack.forget(this); });
 }
 
 void Mode::apply() {

@@ -36,7 +36,10 @@ void forgetTexture(std::uintptr_t unit) noexcept {
 }
 
 void ORVANE_THISCALL applyShader(Shader* shader) {
-    shader->apply();
+    if (Context* context = Context::current())
+        context->shaderStack.applied(shader);
+    else
+        shader->apply();
 }
 
 void ORVANE_THISCALL setShaderClientArrays(Shader* shader) {

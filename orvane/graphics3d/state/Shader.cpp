@@ -31,8 +31,14 @@ Shader::Shader(std::uint32_t arrays)
     , arrayMask(arrays) {}
 
 Shader::~Shader() {
-    if (Context* context = Context::current())
-        context->shaderStack.forget(this);
+    const Context* current = Context::current();
+    Context::forEachOnThisThread([this, current](Context& context) {
+        context.shaderStack.forget(this, &context == current);
+    });
+}
+
+ShaderUndo Shader::undoRecord() const {
+    return {};
 }
 
 void Shader::apply() {

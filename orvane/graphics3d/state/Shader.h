@@ -3,6 +3,7 @@
 #include "orvane/graphics3d/state/ConstantList.h"
 #include "orvane/graphics3d/state/Resource.h"
 #include "orvane/graphics3d/state/ShaderProgram.h"
+#include "orvane/graphics3d/state/ShaderUndo.h"
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>
@@ -24,9 +25,10 @@ namespace orvane::graphics3d {
 // the two stage-program slots of the shader stack. Every shader the engine makes has both
 // slots empty and an empty constant list.
 //
-// Destroying the calling thread's current context's current shader clears that slot
-// without OpenGL calls (its unapply can no longer run), so that the stack never calls a
-// destroyed shader. Destruction releases the programs and the constants.
+// A shader destroyed while current in a context of the calling thread leaves that stack
+// without being called again: the stack runs the shader's undo record instead (at once in
+// the current context, at the next shader change in another), so the state it switched
+// on does not stay behind. Destruction releases the programs and the constants.
 class Shader : public Resource {
 public:
     explicit Shader(std::uint32_t arrays = 0);
@@ -38,6 +40,10 @@ public:
     // For slot A and then slot B: this shader's program, if it is the current one of its
     // slot, stops being current and is disabled.
     virtual void unapply();
+    // What undoes, without this object, what the last apply did (its unapply's state):
+    // nothing for the base class, whose programs take themselves out when they die. Every
+    // shader whose unapply changes OpenGL state answers a record of it.
+    virtual ShaderUndo undoRecord() const;
 
     // Appends to a render program (current Context in ESI) the selection of this shader
     // as the shader stack makes it, without comparing: the current shader's unapply, the

@@ -5,12 +5,12 @@
 namespace orvane::graphics3d {
 
 ShaderProgram::~ShaderProgram() {
-    if (Context* context = Context::current()) {
-        if (context->shaderStack.programA == this)
-            context->shaderStack.programA = nullptr;
-        if (context->shaderStack.programB == this)
-            context->shaderStack.programB = nullptr;
-    }
+    Context::forEachOnThisThread([this](Context& context) {
+        if (context.shaderStack.programA == this)
+            context.shaderStack.programA = nullptr;
+        if (context.shaderStack.programB == this)
+            context.shaderStack.programB = nullptr;
+    });
 }
 
 types::String ShaderProgram::getClassName() const {

@@ -72,12 +72,15 @@ void LightStack::select(Light* light, int index) {
     light->apply(index);
 }
 
-void LightStack::forget(const Light* light) {
+void LightStack::forget(const Light* light, bool inCurrentContext) {
     for (int i = 0; i < SLOTS; ++i) {
         if (lights[i] != light)
             continue;
         lights[i] = nullptr;
-        gl.glDisable(GL_LIGHT0 + GLenum(i));
+        // Another context's lights are switched when it is current again: its slot is
+        // empty, so the next light selected there is enabled anew.
+        if (inCurrentContext)
+            gl.glDisable(GL_LIGHT0 + GLenum(i));
     }
 }
 
@@ -139,29 +142,47 @@ void ShaderStack::selectAlways(Shader* newShader) {
     }
     Shader* previous = shader;
     shader = newShader;
-    if (previous)
-        previous->unapply();
+    leave(previous);
     setClientArrays(newShader->arrayMask);
-    newShader->apply();
+    applied(newShader);
+}
+
+void ShaderStack::applied(Shader* current) {
+    current->apply();
+    undo = current->undoRecord();
+    undoPending = false;
+}
+
+void ShaderStack::leave(Shader* previous) {
+    if (previous) {
+        previous->unapply();
+    } else if (undoPending) {
+        undoPending = false;
+        undo.run();
+    }
+    undo = {};
 }
 
 void ShaderStack::deselect(Shader* oldShader) {
     if (!oldShader || shader != oldShader)
         return;
     shader = nullptr;
-    oldShader->unapply();
+    leave(oldShader);
 }
 
 void ShaderStack::reset() {
-    if (Shader* previous = shader) {
-        previous->unapply();
-        shader = nullptr;
-    }
+    Shader* previous = shader;
+    shader = nullptr;
+    leave(previous);
 }
 
-void ShaderStack::forget(const Shader* oldShader) noexcept {
-    if (shader == oldShader)
-        shader = nullptr;
+void ShaderStack::forget(const Shader* oldShader, bool inCurrentContext) noexcept {
+    if (!oldShader || shader != oldShader)
+        return;
+    shader = nullptr;
+    undoPending = true;
+    if (inCurrentContext)
+        leave(nullptr);
 }
 
 void ShaderStack::useArraysWithoutShader(std::uint32_t mask) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orvane/graphics3d/gl/GL.h"
+#include "orvane/graphics3d/state/ShaderUndo.h"
 #include "orvane/object/Object.h"
 
 #include <cstdint>
@@ -59,8 +60,9 @@ public:
     // Puts the light into slot `index` (0 to 7) and applies it there, unless it is there
     // already; a slot that was empty has its OpenGL light enabled first.
     void select(Light* light, int index);
-    // Clears every slot that holds the light and disables those OpenGL lights.
-    void forget(const Light* light);
+    // Clears every slot that holds the light and, in the current context, disables those
+    // OpenGL lights.
+    void forget(const Light* light, bool inCurrentContext = true);
     types::String getClassName() const override;
 
     Light* lights[SLOTS] = {};
@@ -102,10 +104,15 @@ public:
     void selectAlways(Shader* newShader);
     // If the shader is current: no current shader, its unapply.
     void deselect(Shader* oldShader);
-    // If there is a current shader: its unapply, no current shader.
+    // If there is a current shader: its unapply, no current shader. (Either way a
+    // destroyed shader's undo record still pending runs.)
     void reset();
-    // Forgets the shader if it is current, without calling it (its destructor).
-    void forget(const Shader* oldShader) noexcept;
+    // The shader's apply, and the undo record it gives for it: what compiled streams call
+    // once they have made the shader current.
+    void applied(Shader* current);
+    // Forgets the shader if it is current, without calling it (its destructor): its undo
+    // record runs at once when `inCurrentContext`, else before this stack's next change.
+    void forget(const Shader* oldShader, bool inCurrentContext) noexcept;
     // Enables and disables client arrays so that exactly those of `mask` are on: position,
     // normal, colour, edge flag, fog coordinate, weight, then texture coordinates of units
     // 0 to 7 (each after glClientActiveTextureARB), off before on for each. The client
@@ -123,6 +130,14 @@ public:
     ShaderProgram* programA = nullptr;
     ShaderProgram* programB = nullptr;
     std::uint32_t clientArrays = 0;
+    // The current shader's undo record, and whether it belongs to a shader destroyed while
+    // current that is still to be undone.
+    ShaderUndo undo;
+    bool undoPending = false;
+
+private:
+    // The state of the shader leaving the stack goes: its unapply, or a pending record.
+    void leave(Shader* previous);
 };
 
 class ModeStack : public StateStack {
@@ -133,7 +148,8 @@ public:
     void selectAlways(Mode* newMode);
     // If there is a current mode: its unapply, no current mode.
     void reset();
-    // Forgets the mode if it is current (its destructor; no OpenGL call).
+    // Forgets the mode if it is current (its destructor, in any context of the thread; no
+    // OpenGL call).
     void forget(const Mode* oldMode) noexcept;
     types::String getClassName() const override;
 

@@ -46,8 +46,7 @@ Texture::Texture(GLuint id, GLenum target)
 }
 
 Texture::~Texture() {
-    if (Context* context = Context::current())
-        context->textureStack.forget(this);
+    Context::forEachOnThisThread([this](Context& context) { context.textureStack.forget(this); });
 }
 
 void Texture::setFilter(GLenum min, GLenum mag) {

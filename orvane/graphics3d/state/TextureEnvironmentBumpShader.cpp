@@ -38,11 +38,12 @@ void TextureEnvironmentBumpShader::apply() {
 }
 
 void TextureEnvironmentBumpShader::unapply() {
-    for (int unit = 0; unit < 3; ++unit) {
-        select(unit);
-        gl.glDisable(GL_TEXTURE_2D);
-    }
+    disableUnits(3);
     sphereMapOff();
+}
+
+ShaderUndo TextureEnvironmentBumpShader::undoRecord() const {
+    return undoUnits(3, true);
 }
 
 types::String TextureEnvironmentBumpShader::getClassName() const {

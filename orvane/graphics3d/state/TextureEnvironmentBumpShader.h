@@ -15,6 +15,7 @@ public:
     void apply() override;
     // Units 0 to 2: texturing off; unit 2: both generations off.
     void unapply() override;
+    ShaderUndo undoRecord() const override;
 
     types::String getClassName() const override;
 };

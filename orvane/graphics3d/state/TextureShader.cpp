@@ -21,8 +21,11 @@ void TextureShader::apply() {
 }
 
 void TextureShader::unapply() {
-    select(0);
-    gl.glDisable(GL_TEXTURE_2D);
+    textureunits::disableUnits(1);
+}
+
+ShaderUndo TextureShader::undoRecord() const {
+    return textureunits::undoUnits(1, false);
 }
 
 types::String TextureShader::getClassName() const {

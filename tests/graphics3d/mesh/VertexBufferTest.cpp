@@ -81,7 +81,8 @@ TEST_F(VertexBufferTest, MakesABufferObjectWhereTheDriverHasThem) {
     EXPECT_EQ(recorder.takeCalls(),
               (Calls{"glGetError()", "glGenBuffersARB(1, &)", "glGetError()",
                      "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
-                     "glBufferDataARB(GL_ARRAY_BUFFER_ARB, 240, 0, GL_STATIC_DRAW_ARB)"}));
+                     "glBufferDataARB(GL_ARRAY_BUFFER_ARB, 240, 0, GL_STATIC_DRAW_ARB)",
+                     "glGetError()"}));
     EXPECT_EQ(buffer->bufferObject(), 1u);
     EXPECT_EQ(buffer->data(), nullptr) << "a buffer object has memory only while locked";
     EXPECT_EQ(buffer->usage(), GL_STATIC_DRAW_ARB);
@@ -95,7 +96,8 @@ TEST_F(VertexBufferTest, MakesABufferObjectWhereTheDriverHasThem) {
     EXPECT_EQ(recorder.takeCalls(),
               (Calls{"glGetError()", "glGenBuffersARB(1, &)", "glGetError()",
                      "glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 2)",
-                     "glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 18, 0, GL_STREAM_DRAW_ARB)"}));
+                     "glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 18, 0, GL_STREAM_DRAW_ARB)",
+                     "glGetError()"}));
     EXPECT_EQ(indices->glType(), GL_UNSIGNED_SHORT);
     indices->release();
 }
@@ -112,6 +114,27 @@ TEST_F(VertexBufferTest, AnOpenGLErrorWhileNamingTheBufferObjectFailsCreation) {
     recorder.queueError(GL_INVALID_VALUE);
     EXPECT_EQ(IndexBuffer::create(4, 3, IndexBuffer::USAGE_STATIC), nullptr);
     EXPECT_EQ(recorder.liveBuffers(), 0u);
+}
+
+// A buffer object named but refused its memory is no buffer: creation answers null (the
+// name given back) instead of a buffer whose lock yields nothing, and the error is read.
+TEST_F(VertexBufferTest, MemoryTheDriverRefusesFailsCreation) {
+    for (GLenum error : {GLenum(GL_OUT_OF_MEMORY), GLenum(GL_INVALID_OPERATION)}) {
+        recorder.queueError(GL_NO_ERROR);
+        recorder.queueError(GL_NO_ERROR);
+        recorder.queueError(error);
+        EXPECT_EQ(VertexBuffer::create(positionNormalFormat(), 1000, VertexBuffer::USAGE_STATIC),
+                  nullptr);
+        const Calls calls = recorder.takeCalls();
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls[calls.size() - 2], "glGetError()") << "after glBufferDataARB";
+        EXPECT_TRUE(calls.back().starts_with("glDeleteBuffersARB(1, {")) << calls.back();
+        recorder.queueError(GL_NO_ERROR);
+        recorder.queueError(GL_NO_ERROR);
+        recorder.queueError(error);
+        EXPECT_EQ(IndexBuffer::create(2, 100, IndexBuffer::USAGE_STATIC), nullptr);
+        EXPECT_EQ(recorder.liveBuffers(), 0u);
+    }
 }
 
 TEST_F(VertexBufferTest, KeepsItsVerticesInOrdinaryMemoryForClientUseOrWithoutBufferObjects) {

@@ -340,7 +340,7 @@ TEST_F(ContextTest, GeneratedCodeStoresIntoTheFieldsAtTheirOffsets) {
     EXPECT_EQ(context->indexType, std::uintptr_t(GL_UNSIGNED_SHORT));
     EXPECT_EQ(context->indexSize, 2u);
     context->materialStack.reset();
-    context->shaderStack.forget(&shader);
+    context->shaderStack.forget(&shader, true);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,14 @@ TEST_F(FrameBufferCalls, ReadPixelsRefusesOtherFormatsAndRectanglesOutsideTheIma
     EXPECT_FALSE(context->frameBuffer.readPixels(colour, {0, 4}, {0, 0, 8, 5}));
     EXPECT_FALSE(context->frameBuffer.readPixels(colour, {-1, 0}, {0, 0, 2, 2}));
     EXPECT_FALSE(context->frameBuffer.drawPixels(palette, {0, 0}, {0, 0, 8, 8}));
+    // Sizes whose sum with the position would wrap around 32 bits.
+    constexpr std::int32_t huge = std::numeric_limits<std::int32_t>::max();
+    EXPECT_FALSE(context->frameBuffer.readPixels(colour, {1, 0}, {0, 0, huge, 2}));
+    EXPECT_FALSE(context->frameBuffer.readPixels(colour, {0, 2}, {0, 0, 2, huge}));
+    EXPECT_FALSE(context->frameBuffer.drawPixels(colour, {0, 1}, {0, 0, 8, huge}));
+    EXPECT_FALSE(context->frameBuffer.drawPixels(colour, {4, 0}, {0, 0, huge - 2, 8}));
+    EXPECT_FALSE(context->frameBuffer.readPixels(colour, {0, 0}, {0, -huge, 2, 2}))
+        << "a row OpenGL cannot be given";
     EXPECT_TRUE(recorder.calls().empty()) << "nothing is read or drawn";
 }
 

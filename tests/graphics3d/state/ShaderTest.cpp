@@ -183,6 +183,38 @@ TEST_F(ShaderTest, SwitchesUndoWhatThePreviousShaderSetUp) {
     stack.reset();
 }
 
+// Every shader destroyed while it is current is undone as its unapply would have undone it,
+// without being called: the state it switched on does not stay behind under the next
+// shader (a texture shown on plain parts).
+TEST_F(ShaderTest, AShaderDestroyedWhileCurrentIsUndoneAsItsUnapplyWould) {
+    using Make = Shader* (*)();
+    const std::vector<std::pair<const char*, Make>> shaders = {
+        {"colour", []() -> Shader* { return new ColourShader; }},
+        {"texture", []() -> Shader* { return new TextureShader; }},
+        {"bump", []() -> Shader* { return new BumpShader; }},
+        {"environment", []() -> Shader* { return new EnvironmentShader; }},
+        {"environment bump", []() -> Shader* { return new EnvironmentBumpShader; }},
+        {"texture environment bump", []() -> Shader* { return new TextureEnvironmentBumpShader; }},
+    };
+    ShaderStack& stack = context->shaderStack;
+    for (const auto& [name, make] : shaders) {
+        Shader* twin = make();
+        twin->apply();
+        const Calls expected = unapplied(*twin, recorder);
+        twin->release();
+
+        Shader* shader = make();
+        stack.select(shader);
+        recorder.clear();
+        shader->release();
+        EXPECT_EQ(recorder.takeCalls(), expected) << name;
+        EXPECT_EQ(stack.shader, nullptr) << name;
+        EXPECT_FALSE(recorder.isEnabled(GL_TEXTURE_2D, 0)) << name;
+        stack.reset();
+        EXPECT_TRUE(recorder.takeCalls().empty()) << name << ": undone once";
+    }
+}
+
 // A stage program that logs its enables and disables as OpenGL calls.
 class LoggedProgram : public ShaderProgram {
 public:
