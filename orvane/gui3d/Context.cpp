@@ -112,13 +112,15 @@ void Context::open(Primitive kind) {
     flush();
     switch (kind) {
     case TEXTURED_RECTANGLES:
-        context->textureStack.bind(texture.get(), 0);
+        // Unit 0 is made active even when it holds the texture already: the scene may
+        // have left another unit active, which the enable would otherwise land on.
+        context->textureStack.bindOnActiveUnit(texture.get(), 0);
         gl.glEnable(GL_TEXTURE_2D);
         gl.glColor3f(1, 1, 1);
         colourStale = true;
         break;
     case TEXT:
-        context->textureStack.bind(openFontMap->texture.get(), 0);
+        context->textureStack.bindOnActiveUnit(openFontMap->texture.get(), 0);
         gl.glEnable(GL_TEXTURE_2D);
         gl.glColor3f(textColour[0], textColour[1], textColour[2]);
         colourStale = true;

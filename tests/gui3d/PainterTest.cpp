@@ -186,6 +186,28 @@ object::Pointer<freetype::Font> testFont() {
     return font;
 }
 
+// The scene may leave another unit active over a texture the painter's unit 0 still holds:
+// opening an image batch makes unit 0 active before it enables texturing there.
+TEST_F(PainterTest, AnImageBatchEnablesTexturingOnUnitZeroWhateverUnitTheSceneLeftActive) {
+    auto* texture = makeTexture(8, 8);
+    auto* other = makeTexture(8, 8);
+    painter->setTexture(texture);
+    painter->drawImage({0, 0});
+    painter->flush();
+    context->textureStack.bind(other, 1); // the scene, on unit 1
+    recorder.clear();
+    painter->drawImage({0, 0});
+    const Calls calls = recorder.takeCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "glActiveTextureARB(GL_TEXTURE0_ARB)");
+    EXPECT_EQ(calls[1], "glEnable(GL_TEXTURE_2D)");
+    EXPECT_TRUE(recorder.isEnabled(GL_TEXTURE_2D, 0));
+    EXPECT_FALSE(recorder.isEnabled(GL_TEXTURE_2D, 1));
+    painter->flush();
+    texture->release();
+    other->release();
+}
+
 TEST_F(PainterTest, FontMapsPlaceGlyphsInTheRoundedTexture) {
     auto texture = object::Pointer<Texture2D>::adopt(makeTexture(128, 32));
     auto font = testFont();

@@ -22,11 +22,42 @@ struct Span {
     std::uint32_t size;
 };
 
-// The combined format of a tuple (the buffers' formats appended in tuple order) and,
-// when asked, where each component's bytes go. Components that do not fit the 16 entries
-// or lie outside their own vertex are left out.
-VertexFormat combinedLayout(const BufferTuple& tuple, std::vector<Span>* spans = nullptr) {
+// Whether a component has data a vertex can hold.
+bool isUsable(const VertexFormat::Component& component, const VertexFormat& format) {
+    return component.mask != 0 && component.type != 0 &&
+           std::uint64_t(component.offset) + TypeCode::size(component.type) <= format.stride();
+}
+
+// The arrays of each slot's components that no later component feeds: where two buffers
+// (or two components) feed the same array, the later one is what binding them in stream
+// order leaves in place, so the merged vertex keeps that one.
+std::vector<std::uint32_t> ownMasks(const BufferTuple& tuple) {
+    std::vector<std::uint32_t> masks(MeshMerger::SLOTS * VertexFormat::MAX_COMPONENTS, 0);
+    std::uint32_t claimed = 0;
+    for (std::uint32_t slot = MeshMerger::SLOTS; slot-- > 0;) {
+        if (!tuple[slot])
+            continue;
+        const VertexFormat& format = tuple[slot]->format();
+        for (std::uint32_t index = format.componentCount(); index-- > 0;) {
+            const VertexFormat::Component& component = format.component(int(index));
+            if (!isUsable(component, format))
+                continue;
+            masks[slot * VertexFormat::MAX_COMPONENTS + index] = component.mask & ~claimed;
+            claimed |= component.mask;
+        }
+    }
+    return masks;
+}
+
+// The combined format of a tuple (the buffers' formats appended in tuple order, each array
+// from the component that feeds it last) and, when asked, where each component's bytes
+// go. Components that lie outside their own vertex are left out; `complete` says whether
+// every other component found an entry (a format holds 16).
+VertexFormat combinedLayout(const BufferTuple& tuple, bool& complete,
+                            std::vector<Span>* spans = nullptr) {
     VertexFormat combined;
+    complete = true;
+    const std::vector<std::uint32_t> masks = ownMasks(tuple);
     for (std::uint32_t slot = 0; slot < MeshMerger::SLOTS; ++slot) {
         const VertexBuffer* buffer = tuple[slot];
         if (!buffer)
@@ -34,12 +65,16 @@ VertexFormat combinedLayout(const BufferTuple& tuple, std::vector<Span>* spans =
         const VertexFormat& format = buffer->format();
         for (std::uint32_t index = 0; index < format.componentCount(); ++index) {
             const VertexFormat::Component& component = format.component(int(index));
+            const std::uint32_t mask = masks[slot * VertexFormat::MAX_COMPONENTS + index];
             const std::uint32_t size = TypeCode::size(component.type);
-            if (component.mask == 0 || component.type == 0 ||
-                std::uint64_t(component.offset) + size > format.stride())
+            if (mask == 0)
                 continue;
-            const int added = combined.addComponent(component.type, component.mask);
-            if (added < 0 || !spans)
+            const int added = combined.addComponent(component.type, mask);
+            if (added < 0) {
+                complete = false;
+                continue;
+            }
+            if (!spans)
                 continue;
             const std::uint32_t target = combined.componentOffset(added);
             if (!spans->empty() && spans->back().slot == slot &&
@@ -58,6 +93,18 @@ std::uint32_t largestVertexCount(const BufferTuple& tuple) {
     for (std::uint32_t slot = 0; slot < MeshMerger::SLOTS; ++slot)
         if (tuple[slot])
             count = std::max(count, tuple[slot]->vertexCount());
+    return count;
+}
+
+// The vertices a mesh over the tuple draws: as many as its shortest buffer has.
+std::uint32_t smallestVertexCount(const BufferTuple& tuple) {
+    std::uint32_t count = 0;
+    bool any = false;
+    for (std::uint32_t slot = 0; slot < MeshMerger::SLOTS; ++slot)
+        if (tuple[slot]) {
+            count = any ? std::min(count, tuple[slot]->vertexCount()) : tuple[slot]->vertexCount();
+            any = true;
+        }
     return count;
 }
 
@@ -158,7 +205,12 @@ std::uint32_t MeshMerger::addVertexBuffers(const BufferTuple& tuple) {
     const std::uint32_t count = largestVertexCount(tuple);
     if (count == 0)
         return 0;
-    const VertexFormat format = combinedLayout(tuple);
+    bool complete = true;
+    const VertexFormat format = combinedLayout(tuple, complete);
+    // A tuple whose components do not all fit one format keeps its own buffers: merged,
+    // the arrays left out would not be drawn.
+    if (!complete)
+        return 0;
     VbInfo* group = nullptr;
     for (VbInfo& candidate : vertexGroups)
         if (candidate.format == format) {
@@ -171,7 +223,7 @@ std::uint32_t MeshMerger::addVertexBuffers(const BufferTuple& tuple) {
     }
     const std::uint32_t offset = group->vertexCount;
     group->vertexCount += count;
-    vertexMap.insert(tuple, VbMapping{group, offset, count});
+    vertexMap.insert(tuple, VbMapping{group, offset, smallestVertexCount(tuple)});
     return offset;
 }
 
@@ -234,27 +286,36 @@ bool MeshMerger::addMesh(Mesh* mesh) {
 }
 
 void MeshMerger::merge() {
-    mergeIndices();
-    mergeVertices();
+    // A buffer that cannot be made, or mapped, leaves every user on its own buffers: the
+    // merged buffers would lack its data.
+    if (!mergeIndices() || !mergeVertices()) {
+        for (IbInfo& group : indexGroups)
+            group.buffer = nullptr;
+        for (VbInfo& group : vertexGroups)
+            group.buffer = nullptr;
+        return;
+    }
     rewriteMeshes();
 }
 
-void MeshMerger::mergeIndices() {
+bool MeshMerger::mergeIndices() {
+    bool filled = true;
     for (IbInfo& group : indexGroups) {
         group.buffer = object::Pointer<IndexBuffer>::adopt(
             IndexBuffer::create(group.elementSize, group.indexCount, IndexBuffer::USAGE_STATIC));
-        if (group.buffer)
-            group.buffer->lock(GL_WRITE_ONLY_ARB); // stays mapped until every part is in
+        // Stays mapped until every part is in.
+        filled = filled && group.buffer && group.buffer->lock(GL_WRITE_ONLY_ARB);
     }
     for (const auto& entry : indexMap) {
+        if (!filled)
+            break;
         IndexBuffer& source = *entry.key;
         const IbMapping& mapping = entry.value;
         IndexBuffer* merged = mapping.group->buffer.get();
-        auto* to = merged ? static_cast<std::uint8_t*>(merged->lock(GL_WRITE_ONLY_ARB)) : nullptr;
-        if (!to)
-            continue;
+        auto* to = static_cast<std::uint8_t*>(merged->lock(GL_WRITE_ONLY_ARB));
         const auto* from = static_cast<const std::uint8_t*>(source.lock(GL_READ_ONLY_ARB));
-        for (std::uint32_t i = 0; from && i < mapping.count; ++i)
+        filled = to && from;
+        for (std::uint32_t i = 0; filled && i < mapping.count; ++i)
             writeIndex(to, mapping.offset + i, merged->elementSize(),
                        readIndex(from, i, source.elementSize()) + mapping.vertexOffset);
         source.unlock();
@@ -262,36 +323,41 @@ void MeshMerger::mergeIndices() {
     for (IbInfo& group : indexGroups)
         if (group.buffer)
             group.buffer->unlock();
+    return filled;
 }
 
-void MeshMerger::mergeVertices() {
+bool MeshMerger::mergeVertices() {
+    bool filled = true;
     for (VbInfo& group : vertexGroups) {
         group.buffer = object::Pointer<VertexBuffer>::adopt(
             VertexBuffer::create(group.format, group.vertexCount, VertexBuffer::USAGE_STATIC));
+        void* memory = group.buffer ? group.buffer->lock(GL_WRITE_ONLY_ARB) : nullptr;
         // Zeros where a tuple's shorter buffers have no vertices.
-        if (group.buffer)
-            if (void* memory = group.buffer->lock(GL_WRITE_ONLY_ARB))
-                std::memset(memory, 0, std::size_t(group.vertexCount) * group.format.stride());
+        if (memory)
+            std::memset(memory, 0, std::size_t(group.vertexCount) * group.format.stride());
+        filled = filled && memory;
     }
     std::vector<Span> spans;
     for (const auto& entry : vertexMap) {
-        const VbMapping& mapping = entry.value;
-        VertexBuffer* merged = mapping.group->buffer.get();
-        auto* to = merged ? static_cast<std::uint8_t*>(merged->lock(GL_WRITE_ONLY_ARB)) : nullptr;
-        if (!to)
-            continue;
+        if (!filled)
+            break;
+        VertexBuffer* merged = entry.value.group->buffer.get();
+        auto* to = static_cast<std::uint8_t*>(merged->lock(GL_WRITE_ONLY_ARB));
         spans.clear();
-        combinedLayout(entry.key, &spans);
+        bool complete = true;
+        combinedLayout(entry.key, complete, &spans);
         const std::uint32_t stride = merged->stride();
-        for (std::uint32_t slot = 0; slot < SLOTS; ++slot) {
+        const std::uint32_t reserved = largestVertexCount(entry.key);
+        for (std::uint32_t slot = 0; filled && slot < SLOTS; ++slot) {
             VertexBuffer* source = entry.key[slot];
             if (!source)
                 continue;
             const auto* from = static_cast<const std::uint8_t*>(source->lock(GL_READ_ONLY_ARB));
-            const std::uint32_t vertices = std::min(mapping.count, source->vertexCount());
-            for (std::uint32_t v = 0; from && v < vertices; ++v) {
+            filled = to && from;
+            const std::uint32_t vertices = std::min(reserved, source->vertexCount());
+            for (std::uint32_t v = 0; filled && v < vertices; ++v) {
                 const std::uint8_t* vertex = from + std::size_t(v) * source->stride();
-                std::uint8_t* target = to + std::size_t(mapping.offset + v) * stride;
+                std::uint8_t* target = to + std::size_t(entry.value.offset + v) * stride;
                 for (const Span& span : spans)
                     if (span.slot == slot)
                         std::memcpy(target + span.target, vertex + span.source, span.size);
@@ -302,6 +368,7 @@ void MeshMerger::mergeVertices() {
     for (VbInfo& group : vertexGroups)
         if (group.buffer)
             group.buffer->unlock();
+    return filled;
 }
 
 void MeshMerger::rewriteMeshes() {

@@ -33,7 +33,14 @@ class Mesh;
 // Limits kept safe:
 // - A tuple reserves the vertex count of its longest buffer; each buffer is copied for
 //   its own vertices only and the rest of its bytes stay zero, so nothing is read past a
-//   shorter buffer.
+//   shorter buffer. Users are told the count of the shortest, which is what a mesh over
+//   the buffers draws.
+// - Where two buffers of a tuple feed the same array, the merged vertex keeps the later
+//   buffer's component, as binding them in stream order leaves it. A tuple whose
+//   components do not all fit the 16 entries of one format is not registered: merged,
+//   the arrays left out would not be drawn.
+// - A merged buffer that cannot be made or mapped, or a source that cannot be read,
+//   leaves every user on its own buffers.
 // - Shifted indices never wrap: an index buffer whose largest index plus its vertex
 //   offset does not fit its element width goes into the merged buffer of the next wider
 //   width (2, then 4 bytes); one whose sums exceed 32 bits is not registered at all.
@@ -113,8 +120,10 @@ public:
     types::String getClassName() const override;
 
 private:
-    void mergeIndices();
-    void mergeVertices();
+    // Each makes and fills its merged buffers; false when one could not be made or a
+    // buffer could not be mapped.
+    bool mergeIndices();
+    bool mergeVertices();
     void rewriteMeshes();
 
     container::Map<BufferTuple, VbMapping> vertexMap;

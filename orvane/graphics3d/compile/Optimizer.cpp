@@ -58,8 +58,13 @@ bool sameState(const Job& a, const Job& b) noexcept {
     return true;
 }
 
-// The distinct vertex buffers of a job in order of first appearance; a 17th is dropped.
+// The vertex buffers of a job as the merger takes them: a mesh's streams in stream order
+// (where two feed one array the merger keeps the later, as drawing the mesh does); for a
+// draw of the carried state, its distinct buffers in order of first appearance, a 17th
+// dropped.
 MeshMerger::BufferTuple bufferTuple(const Job& job) {
+    if (job.hasStreams)
+        return job.streams;
     MeshMerger::BufferTuple tuple = MeshMerger::emptyTuple();
     std::uint32_t used = 0;
     for (const auto& buffer : job.arrays) {
@@ -96,8 +101,11 @@ void setRange(Job& job, std::uint32_t first, std::uint32_t end, std::uint32_t av
 }
 
 void takeStreams(Job& job, const VertexMesh& mesh) {
+    job.streams = MeshMerger::emptyTuple();
+    job.hasStreams = true;
     for (int stream = 0; stream < VertexMesh::STREAMS; ++stream) {
         VertexBuffer* buffer = mesh.vertexBuffer(stream);
+        job.streams[std::uint32_t(stream)] = buffer;
         if (!buffer)
             continue;
         for (int bit = 0; bit < Optimizer::ARRAY_BITS; ++bit)
@@ -119,8 +127,22 @@ void Optimizer::reset() {
 }
 
 bool Optimizer::isJoinable(GLenum primitive) noexcept {
-    return primitive == GL_POINTS || primitive == GL_LINES || primitive == GL_TRIANGLES ||
-           primitive == GL_QUADS;
+    return verticesPerPrimitive(primitive) != 0;
+}
+
+std::uint32_t Optimizer::verticesPerPrimitive(GLenum primitive) noexcept {
+    switch (primitive) {
+    case GL_POINTS:
+        return 1;
+    case GL_LINES:
+        return 2;
+    case GL_TRIANGLES:
+        return 3;
+    case GL_QUADS:
+        return 4;
+    default:
+        return 0;
+    }
 }
 
 void Optimizer::add(Mesh* mesh) {
@@ -230,7 +252,9 @@ void Optimizer::mergeBuffers() {
         if (job.mesh)
             continue;
         const MeshMerger::BufferTuple tuple = bufferTuple(job);
-        const bool hasArrays = tuple[0] != nullptr;
+        bool hasArrays = false;
+        for (std::uint32_t slot = 0; slot < MeshMerger::SLOTS; ++slot)
+            hasArrays = hasArrays || tuple[slot] != nullptr;
         const MeshMerger::VertexPlace vertices =
             hasArrays ? merger.lookupVertexBuffers(tuple) : MeshMerger::VertexPlace();
         if (hasArrays && !vertices.buffer)
@@ -263,8 +287,12 @@ void Optimizer::joinJobs() {
             joined.add(std::move(job));
             continue;
         }
+        // Only ranges of whole primitives join: the vertices left over at the end of a
+        // range draw nothing alone, but joined they would start a primitive of their own.
+        const std::uint32_t size = verticesPerPrimitive(job.primitive);
         if (hasPrevious && job.first == nextFirst && isJoinable(job.primitive) &&
-            sameState(joined[previous], job)) {
+            sameState(joined[previous], job) && joined[previous].count % size == 0 &&
+            job.count % size == 0) {
             joined[previous].count += job.count;
             nextFirst += job.count;
             continue;
@@ -280,27 +308,16 @@ void Optimizer::emit() {
     compiler.begin();
     State current = streamState;
     for (const Job& job : jobs) {
+        selectState(job, current);
         if (job.mesh) {
+            // The mesh draws from the state it inherited, as it would one by one, then
+            // binds whatever it needs itself.
             compiler.drawMesh(job.mesh.get());
             State after = streamState;
             after.mode = current.mode;
-            current = after; // the mesh bound what it needed
+            current = after;
             continue;
         }
-        if (job.mode.get() != current.mode) {
-            if (job.mode)
-                compiler.setMode(job.mode.get());
-            else
-                compiler.clearMode();
-        }
-        if (job.shader.get() != current.shader) {
-            if (job.shader)
-                compiler.setShader(job.shader.get());
-            else
-                compiler.clearShader();
-        }
-        if (job.material && job.material.get() != current.material)
-            compiler.setMaterial(job.material.get());
         if (job.indexBuffer && job.indexBuffer.get() != current.indexBuffer)
             compiler.setIndexBuffer(job.indexBuffer.get());
 
@@ -329,26 +346,44 @@ void Optimizer::emit() {
         for (int index = 0; index < bindingCount; ++index)
             compiler.setVertexBuffer(bindings[index].buffer, bindings[index].mask);
 
-        for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
-            Texture* texture = job.textures[unit].get();
-            if (texture == current.textures[unit])
-                continue;
-            current.textures[unit] = texture;
-            if (texture)
-                compiler.setTexture(texture, unit);
-        }
         if (!job.shader)
             compiler.useArraysWithoutShader(arrayMaskOf(job));
         if (job.indexBuffer)
             compiler.drawElements(job.primitive, job.first, job.count);
         else
             compiler.drawArrays(job.primitive, job.first, job.count);
-        current.mode = job.mode.get();
-        current.shader = job.shader.get();
-        current.material = job.material.get();
         current.indexBuffer = job.indexBuffer.get();
     }
     compiler.end();
+}
+
+void Optimizer::selectState(const Job& job, State& current) {
+    if (job.mode.get() != current.mode) {
+        if (job.mode)
+            compiler.setMode(job.mode.get());
+        else
+            compiler.clearMode();
+    }
+    if (job.shader.get() != current.shader) {
+        if (job.shader)
+            compiler.setShader(job.shader.get());
+        else
+            compiler.clearShader();
+    }
+    if (job.material && job.material.get() != current.material)
+        compiler.setMaterial(job.material.get());
+    for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
+        Texture* texture = job.textures[unit].get();
+        if (texture == current.textures[unit])
+            continue;
+        current.textures[unit] = texture;
+        if (texture)
+            compiler.setTexture(texture, unit);
+    }
+    current.mode = job.mode.get();
+    current.shader = job.shader.get();
+    if (job.material)
+        current.material = job.material.get();
 }
 
 types::String Optimizer::getClassName() const {

@@ -2,6 +2,7 @@
 
 #include "orvane/container/Array.h"
 #include "orvane/graphics3d/compile/Compiler.h"
+#include "orvane/graphics3d/compile/MeshMerger.h"
 #include "orvane/graphics3d/gl/GL.h"
 #include "orvane/graphics3d/mesh/IndexBuffer.h"
 #include "orvane/graphics3d/mesh/Mesh.h"
@@ -53,6 +54,10 @@ public:
         object::Pointer<Mode> mode;
         object::Pointer<VertexBuffer> arrays[ARRAY_BITS]; // the buffer of each array bit
         object::Pointer<IndexBuffer> indexBuffer;         // null: drawn as arrays
+        // The mesh's vertex buffers by stream (held by the mesh while it is optimised), for
+        // the merger, which must know their order.
+        MeshMerger::BufferTuple streams;
+        bool hasStreams = false;
         std::uint32_t first = 0; // first index, or first vertex without an index buffer
         std::uint32_t count = 0;
         GLenum primitive = GL_TRIANGLES;
@@ -98,11 +103,16 @@ public:
     // points, lines, triangles and quads. Strips, fans, loops and polygons would connect
     // the two ranges into other primitives.
     static bool isJoinable(GLenum primitive) noexcept;
+    // The vertices of one primitive of a list (1, 2, 3, 4); 0 for strips, fans, loops and
+    // polygons.
+    static std::uint32_t verticesPerPrimitive(GLenum primitive) noexcept;
 
     types::String getClassName() const override;
 
 private:
     void inherit(Job& job);
+    // Emits what makes the job's mode, shader, material and textures current.
+    void selectState(const Job& job, State& current);
     void sortJobs();
     void mergeBuffers();
     void joinJobs();

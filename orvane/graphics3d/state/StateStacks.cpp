@@ -110,6 +110,15 @@ void TextureStack::bindAlways(Texture* texture, int unit) {
     gl.glBindTexture(texture->target, texture->id);
 }
 
+void TextureStack::bindOnActiveUnit(Texture* texture, int unit) {
+    if (!isUnit(unit))
+        return;
+    if (redundancyTests && texture == textures[unit])
+        gl.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+    else
+        bindAlways(texture, unit);
+}
+
 void TextureStack::unbind(const Texture* texture, int unit) noexcept {
     if (isUnit(unit) && textures[unit] == texture)
         textures[unit] = nullptr;

@@ -75,6 +75,9 @@ public:
     // unit, carries an enabled texture target over to the texture's target, binds.
     void bind(Texture* texture, int unit);
     void bindAlways(Texture* texture, int unit);
+    // bind(), and the unit is the active one afterwards even when the texture was bound
+    // already: for callers that go on to change the unit's state (enable texturing).
+    void bindOnActiveUnit(Texture* texture, int unit);
     // Forgets the texture of a unit if it is that one / whatever it is (no OpenGL call).
     void unbind(const Texture* texture, int unit) noexcept;
     void forget(int unit) noexcept;

@@ -173,8 +173,9 @@ TEST_F(MeshMergerTest, InterleavesATupleAndNeverReadsPastItsShorterBuffer) {
     merger.merge();
     const auto place = merger.lookupVertexBuffers(tupleOf({positions.get(), colour.get()}));
     ASSERT_NE(place.buffer, nullptr);
-    EXPECT_EQ(place.count, 3u) << "room for the longest buffer";
+    EXPECT_EQ(place.count, 2u) << "what a mesh over both draws: the shorter buffer's vertices";
     VertexBuffer& merged = *place.buffer;
+    EXPECT_EQ(merged.vertexCount(), 3u) << "room for the longer";
     EXPECT_EQ(merged.stride(), 16u);
     EXPECT_EQ(merged.arrayMask(), 0x11u);
     EXPECT_EQ(merged.format().componentOffset(1), 12u) << "position bytes first";
@@ -262,6 +263,105 @@ TEST_F(MeshMergerTest, RewritesOnlyMeshesWhoseDataItCouldMove) {
         << "1 .. 9 cut at its 3 vertices and moved to 6, after the other two tuples";
     EXPECT_EQ(arrays->getEnd(), 9u);
     EXPECT_EQ(other->vertexBuffer(0), a.get());
+}
+
+// Where two buffers of a tuple feed the same array, drawing them in stream order leaves
+// the later one's pointer in place: the merged vertex keeps that one.
+TEST_F(MeshMergerTest, TheLaterOfTwoBuffersFeedingOneArrayIsTheOneMerged) {
+    VertexFormat positionColour;
+    positionColour.addComponent(0x000C0324, VertexFormat::ARRAY_POSITION);
+    positionColour.addComponent(0x00040411, VertexFormat::ARRAY_COLOUR);
+    struct Vertex {
+        float x, y, z;
+        std::uint8_t rgba[4];
+    };
+    const Vertex earlier[] = {{1, 0, 0, {9, 9, 9, 9}}, {2, 0, 0, {8, 8, 8, 8}}};
+    auto first = makeVertexBuffer(positionColour, earlier, 2, VertexBuffer::USAGE_CLIENT);
+    auto second = makePositionBuffer(numbered(2, 50));
+
+    MeshMerger merger;
+    merger.addVertexBuffers(tupleOf({first.get(), second.get()}));
+    merger.merge();
+    const auto place = merger.lookupVertexBuffers(tupleOf({first.get(), second.get()}));
+    ASSERT_NE(place.buffer, nullptr);
+    EXPECT_EQ(place.buffer->format().componentCount(), 2u) << "one position, one colour";
+    const auto bytes = readVertices(*place.buffer);
+    const std::uint32_t stride = place.buffer->stride();
+    const VertexFormat& format = place.buffer->format();
+    std::uint32_t position = 0, colour = 0;
+    for (std::uint32_t c = 0; c < format.componentCount(); ++c)
+        (format.component(int(c)).mask == VertexFormat::ARRAY_POSITION ? position : colour) =
+            format.componentOffset(int(c));
+    for (std::uint32_t v = 0; v < 2; ++v) {
+        float x;
+        std::memcpy(&x, &bytes[v * stride + position], sizeof x);
+        EXPECT_EQ(x, 50.0f + float(v)) << "the second buffer's positions";
+        EXPECT_EQ(bytes[v * stride + colour], earlier[v].rgba[0]) << "the first buffer's colours";
+    }
+}
+
+// Buffers that feed the same arrays twice over (22 components in all) merge into one
+// vertex of the arrays drawn, every texture unit among them; a tuple whose arrays really
+// need more than sixteen components keeps its own buffers rather than lose some.
+TEST_F(MeshMergerTest, EveryArrayOfATupleIsMergedOrTheTupleKeepsItsBuffers) {
+    const auto format = [](std::vector<std::uint32_t> masks) {
+        VertexFormat made;
+        for (std::uint32_t mask : masks)
+            made.addComponent(mask == VertexFormat::ARRAY_POSITION ? 0x000C0324 : 0x00080224, mask);
+        return made;
+    };
+    std::vector<std::uint32_t> units;
+    for (std::uint32_t u = 0; u < 8; ++u)
+        units.push_back(VertexFormat::ARRAY_TEXCOORD0 << u);
+    std::vector<std::uint32_t> wide = {VertexFormat::ARRAY_POSITION, VertexFormat::ARRAY_NORMAL,
+                                       VertexFormat::ARRAY_COLOUR};
+    wide.insert(wide.end(), units.begin(), units.end());
+    std::vector<std::uint32_t> again = units;
+    again.insert(again.begin(), {VertexFormat::ARRAY_POSITION, VertexFormat::ARRAY_NORMAL,
+                                 VertexFormat::ARRAY_COLOUR});
+    const VertexFormat a = format(wide), b = format(again);
+    std::vector<std::uint8_t> zeros(4 * std::max(a.stride(), b.stride()));
+    auto first = makeVertexBuffer(a, zeros.data(), 4, VertexBuffer::USAGE_CLIENT);
+    auto second = makeVertexBuffer(b, zeros.data(), 4, VertexBuffer::USAGE_CLIENT);
+
+    // Seventeen arrays of their own (masks of bits no array of the engine's uses among
+    // them) cannot be one format.
+    std::vector<std::uint32_t> many;
+    for (std::uint32_t bit = 0; bit < 17; ++bit)
+        many.push_back(1u << bit);
+    auto crowded =
+        makeVertexBuffer(format(std::vector<std::uint32_t>(many.begin(), many.begin() + 9)),
+                         zeros.data(), 1, VertexBuffer::USAGE_CLIENT);
+    auto rest = makeVertexBuffer(format(std::vector<std::uint32_t>(many.begin() + 9, many.end())),
+                                 zeros.data(), 1, VertexBuffer::USAGE_CLIENT);
+
+    MeshMerger merger;
+    merger.addVertexBuffers(tupleOf({first.get(), second.get()}));
+    merger.addVertexBuffers(tupleOf({crowded.get(), rest.get()}));
+    merger.merge();
+    const auto doubled = merger.lookupVertexBuffers(tupleOf({first.get(), second.get()}));
+    ASSERT_NE(doubled.buffer, nullptr);
+    EXPECT_EQ(doubled.buffer->format().componentCount(), 11u);
+    EXPECT_EQ(doubled.buffer->arrayMask(), first->arrayMask()) << "units 4 to 7 too";
+    EXPECT_EQ(merger.lookupVertexBuffers(tupleOf({crowded.get(), rest.get()})).buffer, nullptr);
+}
+
+// A merged buffer the driver will not map cannot be filled: nobody is moved onto it.
+TEST_F(MeshMergerTest, AMappingTheDriverRefusesLeavesEveryMeshOnItsOwnBuffers) {
+    auto vertices = makePositionBuffer(numbered(3), VertexBuffer::USAGE_CLIENT);
+    auto indices = makeIndexBuffer<std::uint16_t>({0, 1, 2});
+    auto mesh = object::make<IndexMesh>();
+    mesh->setVertexBuffer(vertices.get(), 0);
+    mesh->setIndexBuffer(indices.get());
+    MeshMerger merger;
+    ASSERT_TRUE(merger.addMesh(mesh.get()));
+    recorder.refuseMapping(true);
+    merger.merge();
+    recorder.refuseMapping(false);
+    EXPECT_EQ(mesh->vertexBuffer(0), vertices.get());
+    EXPECT_EQ(mesh->getIndexBuffer(), indices.get());
+    EXPECT_EQ(merger.lookupVertexBuffers(tupleOf({vertices.get()})).buffer, nullptr);
+    EXPECT_EQ(merger.lookupIndexBuffer(indices.get()).buffer, nullptr);
 }
 
 } // namespace

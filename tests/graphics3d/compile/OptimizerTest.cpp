@@ -133,6 +133,56 @@ TEST_F(OptimizerTest, JoinsContiguousRangesOfListsButNeverStripsOrFans) {
               Calls{"glDrawArrays(GL_TRIANGLES, 0, 9)"});
 }
 
+// Ranges that are not whole primitives draw their leftover vertices as nothing; joined,
+// those would start primitives that neither range draws.
+TEST_F(OptimizerTest, JoinsOnlyRangesOfWholePrimitives) {
+    auto indices = indexBuffer(2, upTo(24));
+    const std::pair<GLenum, std::uint32_t> lists[] = {
+        {GL_TRIANGLES, 4}, {GL_LINES, 3}, {GL_QUADS, 6}};
+    for (const auto& [primitive, cut] : lists) {
+        auto a = indexMesh(vertices.get(), indices.get(), 0, cut, appearance.get(), primitive);
+        auto b =
+            indexMesh(vertices.get(), indices.get(), cut, 2 * cut + 1, appearance.get(), primitive);
+        EXPECT_EQ(drawCalls(compiledCalls({a.get(), b.get()})).size(), 2u) << primitive;
+        auto whole = indexMesh(vertices.get(), indices.get(), 0, 12, appearance.get(), primitive);
+        auto next = indexMesh(vertices.get(), indices.get(), 12, 24, appearance.get(), primitive);
+        EXPECT_EQ(drawCalls(compiledCalls({whole.get(), next.get()})).size(), 1u) << primitive;
+    }
+}
+
+// A mesh of another class is drawn by its own draw() from the state it inherits, as it
+// is one by one: the stream selects that state first.
+TEST_F(OptimizerTest, AMeshOfAnotherClassDrawsWithTheStateItInherits) {
+    class OwnMesh : public IndexMesh {};
+    auto other = object::make<MarkShader>(2, VertexFormat::ARRAY_POSITION);
+    auto otherLook = appearanceOf(other.get(), material.get());
+    auto indices = indexBuffer(2, upTo(6));
+    auto first = indexMesh(vertices.get(), indices.get(), 0, 3, appearance.get());
+    auto second = indexMesh(vertices.get(), indices.get(), 3, 6, otherLook.get());
+    auto own = Pointer<IndexMesh>::adopt(new OwnMesh);
+    own->setVertexBuffer(vertices.get(), 0);
+    own->setIndexBuffer(indices.get());
+    // One by one: first, own (inheriting shader 1), second. Sorted, own lies after first.
+    Optimizer optimizer;
+    for (Mesh* mesh : std::vector<Mesh*>{first.get(), own.get(), second.get()})
+        optimizer.add(mesh);
+    auto stream = Pointer<RenderStream>::adopt(optimizer.createRenderStream());
+    context->shaderStack.select(other.get()); // what an earlier frame left current
+    recorder.clear();
+    stream->run();
+    const Calls calls = recorder.takeCalls();
+    int shader = 0;
+    std::vector<int> shadersOfDraws;
+    for (const std::string& call : calls) {
+        if (call.rfind("glLineWidth(", 0) == 0)
+            shader = std::stoi(call.substr(12));
+        if (call.rfind("glDraw", 0) == 0)
+            shadersOfDraws.push_back(shader);
+    }
+    EXPECT_EQ(shadersOfDraws, (std::vector<int>{1, 1, 2})) << "own draws with shader 1";
+    context->shaderStack.reset();
+}
+
 TEST_F(OptimizerTest, GroupsDrawsByShaderThenTexturesThenMaterial) {
     auto shaderB = object::make<MarkShader>(2, VertexFormat::ARRAY_POSITION);
     auto materialB = object::make<MarkMaterial>(2);
