@@ -31,9 +31,10 @@ FontMap* FontMap::create(freetype::Font* font) {
     const std::int32_t size[2] = {font->image.getWidth(), font->image.getHeight()};
     object::Pointer<graphics3d::Texture2D> texture;
     try {
-        // Mipmap mode 1: no generated levels; glyphs are drawn one texel per pixel.
-        texture = object::Pointer<graphics3d::Texture2D>::adopt(
-            graphics3d::createTexture2D(font->image.getFormat(), size, 1));
+        // Mipmap mode 1: no generated levels; glyphs are drawn one texel per pixel. The
+        // glyphs' coverage is the texture's alpha, which text is blended through.
+        texture = object::Pointer<graphics3d::Texture2D>::adopt(graphics3d::createTexture2D(
+            font->image.getFormat(), size, 1, graphics3d::Texture2D::OneChannel::ALPHA));
     } catch (const graphics3d::Graphics3dException&) {
         return nullptr;
     }

@@ -200,7 +200,15 @@ TEST_F(ViewerOnScreen, DragsWithTheLeftMiddleAndRightButtonsPanRotateAndZoom) {
 
     watchdog.progress("left drag");
     drag(LEFT, 40, 150, 240, 150); // 200 pixels right: 20 units, about 7.5 pixels
-    Frame panned = changedFrom(before);
+    Frame panned;
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) {
+            double x, y;
+            f.centroid(x, y);
+            return x - x0 > 5;
+        },
+        panned));
+    panned = settledFrame();
     panned.centroid(x1, y1);
     EXPECT_NEAR(x1 - x0, 7.5, 2.0);
     EXPECT_NEAR(y1 - y0, 0.0, 1.0);
@@ -208,15 +216,21 @@ TEST_F(ViewerOnScreen, DragsWithTheLeftMiddleAndRightButtonsPanRotateAndZoom) {
 
     watchdog.progress("middle drag");
     drag(MIDDLE, 150, 50, 150, 200); // 150 pixels down: 54 degrees about the diagonal
-    Frame rotated = changedFrom(panned);
-    EXPECT_GT(rotated.silhouetteDifference(panned), panned.litCount() / 4);
+    Frame rotated;
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) { return f.silhouetteDifference(panned) > panned.litCount() / 4; },
+        rotated));
+    rotated = settledFrame();
 
     watchdog.progress("right drag");
     drag(RIGHT, 50, 250, 250, 50); // 200 right and 200 up: 40 units nearer
-    Frame zoomed = changedFrom(rotated);
+    Frame zoomed;
     // From 400 to 360 units the area grows by (400 / 360)^2, about 1.23; the whole jet stays
     // in the frame.
-    EXPECT_GT(zoomed.litCount(), rotated.litCount() * 1.15) << "nearer is larger";
+    EXPECT_TRUE(frameWhere([&](const Frame& f) { return f.litCount() > rotated.litCount() * 1.15; },
+                           zoomed))
+        << "nearer is larger";
+    zoomed = settledFrame();
     EXPECT_LT(zoomed.litCount(), rotated.litCount() * 1.35) << "by 40 units, not more";
 
     closeAndExpect(1);

@@ -8,7 +8,7 @@ namespace orvane::graphics3d {
 MeshLayout3DS::MeshLayout3DS(const Mesh3DS& described)
     : mesh(described) {
     std::vector<bool> named(mesh.faceCount, false);
-    for (const FaceGroup3DS& group : mesh.groups) {
+    for (const FaceMaterial3DS& group : mesh.faceMaterials) {
         const auto count = std::uint32_t(3 * group.faces.size());
         meshRanges.push_back({indices, count, group.material});
         indices += count;
@@ -94,7 +94,7 @@ void MeshLayout3DS::writeVertices(void* memory) const {
 
 void MeshLayout3DS::writeIndices(std::uint16_t* memory) const {
     std::uint16_t* at = memory;
-    for (const FaceGroup3DS& group : mesh.groups) {
+    for (const FaceMaterial3DS& group : mesh.faceMaterials) {
         for (const std::uint16_t face : group.faces) {
             writeFace(face, at);
             at += 3;

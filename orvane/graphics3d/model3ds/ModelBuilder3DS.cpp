@@ -53,6 +53,17 @@ ModelBuilder3DS::ModelBuilder3DS(TextureManager* textures) noexcept
 ModelBuilder3DS::~ModelBuilder3DS() = default;
 
 StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
+    // However the build ends, the builder holds nothing of it but what it reports.
+    struct Done {
+        ModelBuilder3DS& builder;
+        ~Done() {
+            builder.model = nullptr;
+            builder.currentAppearance = nullptr;
+            builder.currentMaterial = nullptr;
+            builder.colourShader = nullptr;
+            builder.textureShader = nullptr;
+        }
+    } done{*this};
     colourShader = object::make<ColourShader>();
     textureShader = object::make<TextureShader>();
     described = scene.materials;
@@ -63,7 +74,7 @@ StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
     for (const Material3DS& material : scene.materials)
         appearances.push_back(buildAppearance(material));
 
-    auto model = object::make<StaticModel>();
+    model = object::make<StaticModel>();
     for (const Mesh3DS& mesh : scene.meshes)
         if (mesh.isBuildable())
             buildMeshes(mesh, *model);
@@ -73,8 +84,6 @@ StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
     model->initialise();
 
     // The appearances hold the shaders they use.
-    colourShader = nullptr;
-    textureShader = nullptr;
     StaticModel* built = model.get();
     built->retain();
     return built;
@@ -85,28 +94,31 @@ Appearance* ModelBuilder3DS::appearance(std::size_t material) const noexcept {
 }
 
 object::Pointer<Appearance> ModelBuilder3DS::buildAppearance(const Material3DS& material) {
-    auto appearance = object::make<Appearance>();
-    appearance->name = material.name.c_str();
-    auto colours = object::make<ColourMaterial>();
-    copyColour(material.ambient, colours->ambient);
-    copyColour(material.diffuse, colours->diffuse);
-    copyColour(material.specular, colours->specular);
-    copyColour(material.emission, colours->emission);
-    colours->shininess = material.shininess;
-    appearance->setMaterial(colours.get());
+    currentAppearance = object::make<Appearance>();
+    currentAppearance->name = material.name.c_str();
+    currentMaterial = object::make<ColourMaterial>();
+    copyColour(material.ambient, currentMaterial->ambient);
+    copyColour(material.diffuse, currentMaterial->diffuse);
+    copyColour(material.specular, currentMaterial->specular);
+    copyColour(material.emission, currentMaterial->emission);
+    currentMaterial->shininess = material.shininess;
+    currentAppearance->setMaterial(currentMaterial.get());
 
     if (material.textured && textures) {
         // Lent by the manager, which keeps the creation reference; the appearance adds its own.
         if (Texture* texture = loadTexture(material)) {
             texture->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
-            appearance->setTexture(texture, 0);
+            currentAppearance->setTexture(texture, 0);
         }
     }
-    if (appearance->texture(0))
-        appearance->setShader(textureShader.get());
+    if (currentAppearance->texture(0))
+        currentAppearance->setShader(textureShader.get());
     else
-        appearance->setShader(colourShader.get());
-    return appearance;
+        currentAppearance->setShader(colourShader.get());
+    object::Pointer<Appearance> built = std::move(currentAppearance);
+    currentAppearance = nullptr;
+    currentMaterial = nullptr;
+    return built;
 }
 
 Texture* ModelBuilder3DS::loadTexture(const Material3DS& material) {

@@ -15,6 +15,7 @@
 
 namespace orvane::graphics3d {
 
+class ColourMaterial;
 class MeshLayout3DS;
 class TextureManager;
 
@@ -105,6 +106,11 @@ private:
     object::Pointer<IndexBuffer> buildIndexBuffer(const MeshLayout3DS& layout);
 
     TextureManager* textures;
+    // During build(): the model being built; during buildAppearance(): the appearance and
+    // the colour material of the material chunk being built. Null otherwise.
+    object::Pointer<StaticModel> model;
+    object::Pointer<Appearance> currentAppearance;
+    object::Pointer<ColourMaterial> currentMaterial;
     object::Pointer<ColourShader> colourShader;
     object::Pointer<TextureShader> textureShader;
     std::vector<Material3DS> described;

@@ -33,7 +33,7 @@ struct Material3DS {
 };
 
 // One face-material group (4130) with at least one face.
-struct FaceGroup3DS {
+struct FaceMaterial3DS {
     std::string materialName;
     // The material the name denoted when the group was read: an index into
     // Scene3DS::materials, or -1 when no material of that name had been read yet. A later
@@ -58,7 +58,8 @@ struct Mesh3DS {
     // The faces of the last 4120 chunk: vertex indices a, b, c and the flags per face.
     std::vector<std::uint16_t> faces;
     std::uint32_t faceCount = 0;
-    std::vector<FaceGroup3DS> groups; // in file order
+    // The mesh's face-material groups (4130), in file order.
+    std::vector<FaceMaterial3DS> faceMaterials;
     // The local coordinate system (4160): x axis, y axis, z axis, origin. Kept, never
     // applied to the vertices.
     float localAxes[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};

@@ -197,7 +197,7 @@ void Translator3DS::reset(io::InputStream* input, int length, Scene3DS* into,
     chunks.clear();
     scene = into;
     listener = watcher;
-    materialsByName.clear();
+    materials.clear();
 }
 
 void Translator3DS::read(io::InputStream* input, int length, Scene3DS& into,
@@ -468,7 +468,7 @@ void Translator3DS::readFaces(Mesh3DS& mesh) {
 }
 
 void Translator3DS::readGroup(Mesh3DS& mesh) {
-    FaceGroup3DS group;
+    FaceMaterial3DS group;
     group.materialName = readName();
     const std::uint16_t count = readCount();
     detail("material " + quoted(group.materialName) + " faces " + std::to_string(count));
@@ -476,10 +476,10 @@ void Translator3DS::readGroup(Mesh3DS& mesh) {
         return; // an empty group draws nothing and is dropped
     // The material is the one of that name read so far: groups name materials that come
     // before them.
-    const auto found = materialsByName.find(group.materialName);
-    group.material = found == materialsByName.end() ? -1 : found->second;
+    const auto found = materials.find(group.materialName);
+    group.material = found == materials.end() ? -1 : found->second;
     readArray(group.faces, count, 1);
-    mesh.groups.push_back(std::move(group));
+    mesh.faceMaterials.push_back(std::move(group));
 }
 
 void Translator3DS::readTexCoords(Mesh3DS& mesh) {
@@ -529,7 +529,7 @@ void Translator3DS::readMaterial() {
     }
     leaveChunk();
     // A material of a name already read takes over the name from here on.
-    materialsByName[material.name] = int(scene->materials.size());
+    materials[material.name] = int(scene->materials.size());
     scene->materials.push_back(std::move(material));
 }
 

@@ -51,6 +51,8 @@ namespace orvane::graphics3d {
 class Translator3DS : public ModelTranslator {
 public:
     static constexpr const char* TEXTURE_FAILURES = "texturefailures";
+    // One face-material group of a mesh as read (Mesh3DS::faceMaterials).
+    using FaceMaterial = FaceMaterial3DS;
 
     Translator3DS();
     ~Translator3DS() override;
@@ -138,8 +140,9 @@ private:
     container::Stack<Chunk> chunks;
     Scene3DS* scene = nullptr;
     ChunkListener3DS* listener = nullptr;
-    // Material name to its index in scene->materials, the latest of each name.
-    std::map<std::string, int> materialsByName;
+    // Material name to its index in scene->materials, the latest of each name: what the
+    // file's material chunks became so far, as groups look them up.
+    std::map<std::string, int> materials;
 
     ModelBuilder3DS::TextureFailures failurePolicy = ModelBuilder3DS::TextureFailures::RAISE;
     std::vector<ModelBuilder3DS::TextureFailure> lastFailures;

@@ -72,9 +72,10 @@ private:
     GLuint id = 0;
 };
 
-Formats formatsFor(std::uint32_t format) {
+Formats formatsFor(std::uint32_t format,
+                   Texture2D::OneChannel oneChannel = Texture2D::OneChannel::GREY) {
     Formats formats;
-    if (!textureupload::formatsOf(format, formats))
+    if (!textureupload::formatsOf(format, formats, oneChannel == Texture2D::OneChannel::ALPHA))
         throw TypeException();
     return formats;
 }
@@ -146,14 +147,14 @@ bool Texture2D::update(Image* image, GLint level, graphics::Point<std::int32_t> 
                        graphics::Rectangle<std::int32_t> rectangle) {
     if (!image)
         return false;
-    formatsFor(image->getFormat());
+    formatsFor(image->getFormat(), oneChannel);
     if (!isInside(*image, rectangle))
         return false;
     // Sub-images go in uncompressed: compressed levels are decoded.
     ImagePointer source = textureupload::uploadable(image, false);
     if (!source)
         return false;
-    const Formats formats = formatsFor(source->getFormat());
+    const Formats formats = formatsFor(source->getFormat(), oneChannel);
     const void* pixels = source->lock();
     if (pixels) {
         textureupload::setUnpacking(source->getWidth(), rectangle.x, rectangle.y);
@@ -174,8 +175,8 @@ std::pair<std::int32_t, std::int32_t> nextPowerOfTwo(std::int32_t width, std::in
 }
 
 Texture2D* createTexture2D(std::uint32_t format, std::int32_t width, std::int32_t height,
-                           int mipmapMode) {
-    const Formats formats = formatsFor(format);
+                           int mipmapMode, Texture2D::OneChannel oneChannel) {
+    const Formats formats = formatsFor(format, oneChannel);
     if (formats.compressed)
         throw TypeException();
     ensureContext();
@@ -185,11 +186,14 @@ Texture2D* createTexture2D(std::uint32_t format, std::int32_t width, std::int32_
     gl.glTexImage2D(GL_TEXTURE_2D, 0, formats.internal, roundedWidth, roundedHeight, 0, GL_RGB,
                     GL_UNSIGNED_BYTE, nullptr);
     name.fail(gl.glGetError() != GL_NO_ERROR);
-    return name.finish();
+    Texture2D* texture = name.finish();
+    texture->oneChannel = oneChannel;
+    return texture;
 }
 
-Texture2D* createTexture2D(std::uint32_t format, const std::int32_t size[2], int mipmapMode) {
-    return createTexture2D(format, size[0], size[1], mipmapMode);
+Texture2D* createTexture2D(std::uint32_t format, const std::int32_t size[2], int mipmapMode,
+                           Texture2D::OneChannel oneChannel) {
+    return createTexture2D(format, size[0], size[1], mipmapMode, oneChannel);
 }
 
 Texture2D* createTexture2D(Image* image, int levels) {

@@ -14,6 +14,11 @@ namespace orvane::graphics3d {
 // later. All of it needs the calling thread's current OpenGL context.
 class Texture2D : public Texture {
 public:
+    // How the texture takes images of one 8-bit channel (GREY8), a format that stands for
+    // grey pictures (what image decoders give) and coverage maps (what fonts are) alike:
+    // as grey, or as alpha.
+    enum class OneChannel { GREY, ALPHA };
+
     // Takes over an existing 2D texture object (see Texture), binds it and reads the size
     // of level 0. The texture stays bound.
     explicit Texture2D(GLuint id);
@@ -34,6 +39,8 @@ public:
     // The size of level 0 as OpenGL reports it.
     std::int32_t width = 0;
     std::int32_t height = 0;
+    // Set at creation: what its updates from GREY8 images are.
+    OneChannel oneChannel = OneChannel::GREY;
 
 private:
     bool update(graphics::Image* image, GLint level, graphics::Point<std::int32_t> position,
@@ -52,16 +59,20 @@ std::pair<std::int32_t, std::int32_t> nextPowerOfTwo(std::int32_t width, std::in
 // error flags were read and with no texture object left behind: TypeException for a
 // format without an OpenGL format, TextureException for an OpenGL error while the texture
 // is generated, bound or defined (and when no OpenGL context is current at all).
+// GREY8 textures are grey unless `oneChannel` says alpha.
 Texture2D* createTexture2D(std::uint32_t format, std::int32_t width, std::int32_t height,
-                           int mipmapMode);
-Texture2D* createTexture2D(std::uint32_t format, const std::int32_t size[2], int mipmapMode);
+                           int mipmapMode,
+                           Texture2D::OneChannel oneChannel = Texture2D::OneChannel::GREY);
+Texture2D* createTexture2D(std::uint32_t format, const std::int32_t size[2], int mipmapMode,
+                           Texture2D::OneChannel oneChannel = Texture2D::OneChannel::GREY);
 
 // A texture from an image, its size rounded up to powers of two (a resized copy of the
 // image when needed, which has no mipmap chain). levels -2: level 0 only, OpenGL generates
 // the rest; -1: the image's mipmap chain, up to 256 levels, no generation; n > 0: at most
 // n levels of the chain. Palette images become RGB or RGBA textures with the palette's
 // colours; compressed levels are uploaded compressed where OpenGL takes them and decoded
-// otherwise. The texture stays bound.
+// otherwise. Grey pictures become grey (luminance) textures, grey with alpha
+// luminance-alpha ones. The texture stays bound.
 Texture2D* createTexture2D(graphics::Image* image, int levels);
 
 } // namespace orvane::graphics3d

@@ -113,13 +113,17 @@ void decodeBlock(std::uint32_t format, const std::uint8_t* block, Image& out, in
 
 } // namespace
 
-bool formatsOf(std::uint32_t imageFormat, Formats& formats) noexcept {
+bool formatsOf(std::uint32_t imageFormat, Formats& formats, bool greyIsAlpha) noexcept {
     switch (imageFormat) {
     case Format::INDEX8:
         formats = {GLint(GL_RGBA8), GL_RGBA};
         return true;
     case Format::GREY8:
-        formats = {GLint(GL_ALPHA8), GL_ALPHA};
+        formats = greyIsAlpha ? Formats{GLint(GL_ALPHA8), GL_ALPHA}
+                              : Formats{GLint(GL_LUMINANCE8), GL_LUMINANCE};
+        return true;
+    case Format::GREY_ALPHA16:
+        formats = {GLint(GL_LUMINANCE8_ALPHA8), GL_LUMINANCE_ALPHA};
         return true;
     case Format::RGB15:
     case Format::RGB16:
@@ -162,6 +166,11 @@ std::uint32_t imageFormatOf(GLint internalFormat) noexcept {
         return Format::RGB24;
     case GLint(GL_RGBA8):
         return Format::RGBA32;
+    case GLint(GL_LUMINANCE8):
+    case GLint(GL_ALPHA8):
+        return Format::GREY8;
+    case GLint(GL_LUMINANCE8_ALPHA8):
+        return Format::GREY_ALPHA16;
     default:
         return 0;
     }

@@ -31,11 +31,14 @@ struct Formats {
 
 // The OpenGL formats of an image format as uploaded (after the conversions above), or
 // false when OpenGL has none. Palette images map to the RGBA texture an empty texture of
-// that format gets; an image's own mapping is that of its conversion.
-bool formatsOf(std::uint32_t imageFormat, Formats& formats) noexcept;
+// that format gets; an image's own mapping is that of its conversion. One 8-bit channel
+// (GREY8) is luminance, so that grey pictures show grey, or alpha when `greyIsAlpha` (font
+// coverage maps); grey with alpha is luminance-alpha.
+bool formatsOf(std::uint32_t imageFormat, Formats& formats, bool greyIsAlpha = false) noexcept;
 
 // The image format a texture's internal format reads back as: 8-bit palette for 1, RGB for
-// GL_RGB8, RGBA for GL_RGBA8, 0 for every other.
+// GL_RGB8, RGBA for GL_RGBA8, GREY8 for GL_LUMINANCE8 and GL_ALPHA8, GREY_ALPHA16 for
+// GL_LUMINANCE8_ALPHA8, 0 for every other.
 std::uint32_t imageFormatOf(GLint internalFormat) noexcept;
 
 // glPixelTransferi and glPixelStorei for reading `rowLength` pixels a row (0: the upload's

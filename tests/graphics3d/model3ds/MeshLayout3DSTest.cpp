@@ -118,8 +118,8 @@ TEST(MeshLayout3DSVertices, ZeroSumsAndOutOfRangeFacesGiveTheDefinedNormal) {
 TEST(MeshLayout3DSIndices, OneRangePerGroupInFileOrder) {
     Mesh3DS mesh = meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0},
                           {{0, 1, 2}, {1, 3, 2}, {0, 2, 3}, {3, 2, 1}, {2, 1, 0}});
-    mesh.groups.push_back({"A", 4, {4, 0, 1}});
-    mesh.groups.push_back({"B", -1, {0, 1, 2, 3, 4}});
+    mesh.faceMaterials.push_back({"A", 4, {4, 0, 1}});
+    mesh.faceMaterials.push_back({"B", -1, {0, 1, 2, 3, 4}});
     const MeshLayout3DS layout(mesh);
     ASSERT_EQ(layout.ranges().size(), 2u);
     EXPECT_EQ(layout.ranges()[0].first, 0u);
@@ -138,7 +138,7 @@ TEST(MeshLayout3DSIndices, OneRangePerGroupInFileOrder) {
 
 TEST(MeshLayout3DSIndices, BadEntriesAndBadFacesAreDrawnAsNothing) {
     Mesh3DS mesh = meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0}, {{0, 1, 2}, {2, 1, 7}, {1, 2, 0}});
-    mesh.groups.push_back({"A", 0, {2, 3, 65535, 1, 0}});
+    mesh.faceMaterials.push_back({"A", 0, {2, 3, 65535, 1, 0}});
     const std::vector<std::uint16_t> indices = indicesOf(MeshLayout3DS(mesh));
     EXPECT_EQ(indices, (std::vector<std::uint16_t>{1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}))
         << "every face is named, so no range follows the group";
@@ -149,7 +149,7 @@ TEST(MeshLayout3DSIndices, BadEntriesAndBadFacesAreDrawnAsNothing) {
 TEST(MeshLayout3DSIndices, FacesTheGroupsLeaveOutFollowWithoutMaterial) {
     Mesh3DS mesh =
         meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {{0, 1, 2}, {1, 3, 2}, {0, 2, 3}, {3, 2, 1}});
-    mesh.groups.push_back({"A", 2, {2, 0}});
+    mesh.faceMaterials.push_back({"A", 2, {2, 0}});
     const MeshLayout3DS layout(mesh);
     ASSERT_EQ(layout.ranges().size(), 2u);
     EXPECT_EQ(layout.ranges()[1].first, 6u);

@@ -60,7 +60,7 @@ TEST(SampleModel, HoldsTheJetsMaterialsAndMeshes) {
         vertices += mesh.vertexCount;
         faces += mesh.faceCount;
         std::uint32_t grouped = 0;
-        for (const FaceGroup3DS& group : mesh.groups) {
+        for (const FaceMaterial3DS& group : mesh.faceMaterials) {
             EXPECT_GE(group.material, 0) << mesh.objectName << ": materials come first";
             grouped += std::uint32_t(group.faces.size());
             ++groups;

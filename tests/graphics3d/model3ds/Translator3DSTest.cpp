@@ -108,12 +108,13 @@ TEST(Translator3DSRead, DecodesMaterialsAndMeshesInFileOrder) {
     EXPECT_EQ(mesh.faces, (std::vector<std::uint16_t>{0, 1, 2, 7, 0, 2, 3, 7}));
     EXPECT_EQ(mesh.localAxes[0], 1.0f);
     EXPECT_EQ(mesh.localAxes[11], 12.0f);
-    ASSERT_EQ(mesh.groups.size(), 2u) << "a group directly in the mesh counts like one in 4120";
-    EXPECT_EQ(mesh.groups[0].materialName, "Skin");
-    EXPECT_EQ(mesh.groups[0].material, 0);
-    EXPECT_EQ(mesh.groups[0].faces, (std::vector<std::uint16_t>{1}));
-    EXPECT_EQ(mesh.groups[1].material, 1);
-    EXPECT_EQ(mesh.groups[1].faces.size(), 2u);
+    ASSERT_EQ(mesh.faceMaterials.size(), 2u)
+        << "a group directly in the mesh counts like one in 4120";
+    EXPECT_EQ(mesh.faceMaterials[0].materialName, "Skin");
+    EXPECT_EQ(mesh.faceMaterials[0].material, 0);
+    EXPECT_EQ(mesh.faceMaterials[0].faces, (std::vector<std::uint16_t>{1}));
+    EXPECT_EQ(mesh.faceMaterials[1].material, 1);
+    EXPECT_EQ(mesh.faceMaterials[1].faces.size(), 2u);
 }
 
 TEST(Translator3DSRead, SkipsUnknownChunksWhereverTheyAppear) {
@@ -178,8 +179,8 @@ TEST(Translator3DSRead, SkipsUnknownChunksWhereverTheyAppear) {
     EXPECT_EQ(noisy.meshes[0].objectName, "Wing");
     EXPECT_EQ(noisy.meshes[0].positions, plain.meshes[0].positions);
     EXPECT_EQ(noisy.meshes[0].faces, plain.meshes[0].faces);
-    ASSERT_EQ(noisy.meshes[0].groups.size(), 1u);
-    EXPECT_EQ(noisy.meshes[0].groups[0].material, 0);
+    ASSERT_EQ(noisy.meshes[0].faceMaterials.size(), 1u);
+    EXPECT_EQ(noisy.meshes[0].faceMaterials[0].material, 0);
 
     // Known ids outside their containers are unknown there: a vertex chunk inside the
     // editor, a colour chunk inside a mesh.
@@ -272,7 +273,7 @@ TEST(Translator3DSRead, NamesStopAtTheirZeroAtTheChunkEndOrAtSixtyTwoCharacters)
                                                                .add(test::faceChunk({{0, 0, 0}}))
                                                                .add(group))}))
             .meshes.at(0)
-            .groups;
+            .faceMaterials;
     };
     const auto named = groupsOf(Chunk(0x4130).raw({'A', 'B', 0, 1, 0, 0, 0}));
     ASSERT_EQ(named.size(), 1u);
@@ -341,7 +342,9 @@ TEST(Translator3DSRead, GroupsTakeTheMaterialOfTheirNameReadBeforeThem) {
     EXPECT_EQ(scene.materials[3].name, "") << "a material without a name chunk";
     EXPECT_EQ(scene.editors, 2);
     ASSERT_EQ(scene.meshes.size(), 7u);
-    const auto materialOf = [&](int mesh) { return scene.meshes[mesh].groups.at(0).material; };
+    const auto materialOf = [&](int mesh) {
+        return scene.meshes[mesh].faceMaterials.at(0).material;
+    };
     EXPECT_EQ(materialOf(0), 1) << "the first Paint";
     EXPECT_EQ(materialOf(1), -1) << "a material that comes later is unknown";
     EXPECT_EQ(materialOf(2), -1) << "names match with case";

@@ -295,6 +295,45 @@ TEST_F(TexturedQuad, ShowsTheTexelsOfTwentyFourAndThirtyTwoBitImages) {
     EXPECT_EQ(shownFrom("rgba.tga", tga32(translucent)), translucent);
 }
 
+// Grey pictures (8-bit grey TGA files, type 3) show grey, grey with alpha keeps its
+// alpha; as one-channel coverage (a font map) the same image is alpha over white.
+TEST_F(TexturedQuad, ShowsGreyAndGreyAlphaPicturesAsGreyAndCoverageAsAlpha) {
+    orvane::test::Tga grey;
+    grey.imageType = 3;
+    grey.width = grey.height = SIZE;
+    grey.depth = 8;
+    grey.descriptor = 0x20;
+    orvane::test::Tga greyAlpha = grey;
+    greyAlpha.depth = 16;
+    greyAlpha.descriptor = 0x28;
+    Picture greys, greysWithAlpha;
+    for (int i = 0; i < SIZE * SIZE; ++i) {
+        const int level = i * 4 % 256, alpha = 255 - i * 3;
+        grey.pixelData.push_back(std::uint8_t(level));
+        greyAlpha.pixelData.insert(greyAlpha.pixelData.end(),
+                                   {std::uint8_t(level), std::uint8_t(alpha)});
+        greys.push_back({level, level, level, 255});
+        greysWithAlpha.push_back({level, level, level, alpha});
+    }
+    EXPECT_EQ(shownFrom("grey.tga", orvane::test::tgaFile(grey)), greys);
+    EXPECT_EQ(manager->get("grey.tga")->format, Format::GREY8);
+    EXPECT_EQ(shownFrom("greyalpha.tga", orvane::test::tgaFile(greyAlpha)), greysWithAlpha);
+    EXPECT_EQ(manager->get("greyalpha.tga")->format, Format::GREY_ALPHA16);
+
+    graphics::Image coverage(Format::GREY8, SIZE, SIZE);
+    auto* bytes = static_cast<std::uint8_t*>(coverage.pixels());
+    Picture asAlpha;
+    for (int i = 0; i < SIZE * SIZE; ++i) {
+        bytes[i] = std::uint8_t(i * 4);
+        asAlpha.push_back({255, 255, 255, i * 4});
+    }
+    const std::int32_t size[2] = {SIZE, SIZE};
+    auto map = object::Pointer<Texture2D>::adopt(
+        createTexture2D(Format::GREY8, size, 1, Texture2D::OneChannel::ALPHA));
+    ASSERT_TRUE(map->update(&coverage, 0));
+    EXPECT_EQ(drawTextured(offscreen, map.get()), asAlpha);
+}
+
 TEST_F(TexturedQuad, ShowsThePaletteColoursOfPaletteImages) {
     Picture expected;
     const Bytes file = bmp8(expected);

@@ -17,6 +17,9 @@ namespace Format = graphics::PixelFormat;
 using ImagePointer = object::Pointer<Image>;
 using TexturePointer = object::Pointer<Texture2D>;
 
+// One byte a pixel, but no format the engine defines: no OpenGL format either.
+constexpr std::uint32_t UNKNOWN_FORMAT = 0x0008007E;
+
 // The calls with the address of pixel data written as "pixels".
 Calls withoutAddresses(const Calls& calls) {
     static const std::regex address("0x[0-9a-f]+\\)$");
@@ -140,15 +143,22 @@ TEST_F(TextureTest, SizesAreRoundedUpToPowersOfTwoThroughAResizedCopy) {
 
 TEST_F(TextureTest, EmptyTextureIsDefinedWithoutData) {
     const std::int32_t size[2] = {30, 64};
-    auto texture = TexturePointer::adopt(createTexture2D(Format::GREY8, size, -2));
+    auto texture = TexturePointer::adopt(
+        createTexture2D(Format::GREY8, size, -2, Texture2D::OneChannel::ALPHA));
     EXPECT_EQ(recorder.takeCalls(),
               joined({newName,
                       {"glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, 1)",
                        "glTexImage2D(GL_TEXTURE_2D, 0, 32828, 32, 64, 0, GL_RGB, "
                        "GL_UNSIGNED_BYTE, 0)",
                        "glGetError()"},
-                      wrapping}));
-    EXPECT_EQ(texture->format, 0u) << "GL_ALPHA8 reads back as no image format";
+                      wrapping}))
+        << "GL_ALPHA8 for a coverage map";
+    EXPECT_EQ(texture->format, Format::GREY8);
+    EXPECT_EQ(texture->oneChannel, Texture2D::OneChannel::ALPHA);
+    texture = TexturePointer::adopt(createTexture2D(Format::GREY8, size, 1));
+    EXPECT_NE(recorder.takeCalls()[6].find(", 0, 32832, 32, 64,"), std::string::npos)
+        << "GL_LUMINANCE8 for a grey picture";
+    EXPECT_EQ(texture->oneChannel, Texture2D::OneChannel::GREY);
     texture = TexturePointer::adopt(createTexture2D(Format::INDEX8, 4, 4, 1));
     EXPECT_EQ(texture->format, Format::RGBA32) << "palette textures hold colours";
     EXPECT_EQ(recorder.count("glTexParameteri") % 6, 0u);
@@ -156,8 +166,8 @@ TEST_F(TextureTest, EmptyTextureIsDefinedWithoutData) {
 
 TEST_F(TextureTest, FailuresThrowAndLeaveNoTextureObject) {
     ImagePointer image = chain(Format::RGB24, 4, 4, 1);
-    ImagePointer greyAlpha = chain(Format::GREY_ALPHA16, 4, 4, 1);
-    EXPECT_THROW(createTexture2D(greyAlpha.get(), -2), TypeException);
+    ImagePointer unknown = chain(UNKNOWN_FORMAT, 4, 4, 1);
+    EXPECT_THROW(createTexture2D(unknown.get(), -2), TypeException);
     EXPECT_THROW(createTexture2D(nullptr, -2), TypeException);
     EXPECT_THROW(createTexture2D(Format::DXT1, 4, 4, 1), TypeException);
     EXPECT_EQ(recorder.count("glGenTextures"), 0u) << "the format is checked first";
@@ -256,8 +266,8 @@ TEST_F(TextureTest, UpdatesWriteRectanglesInsideTheImageOnly) {
                                                       {0x7FFFFFFF, 0, 2, 1}})
         EXPECT_FALSE(texture->update(image.get(), {0, 0}, outside));
     EXPECT_TRUE(recorder.calls().empty());
-    ImagePointer greyAlpha = chain(Format::GREY_ALPHA16, 2, 2, 1);
-    EXPECT_THROW(texture->update(greyAlpha.get(), 0), TypeException);
+    ImagePointer unknown = chain(UNKNOWN_FORMAT, 2, 2, 1);
+    EXPECT_THROW(texture->update(unknown.get(), 0), TypeException);
     EXPECT_FALSE(image->isLocked());
 }
 
