@@ -78,6 +78,14 @@ private:
 
 Looper::~Looper() {
     system::Thread* serving = getThread();
+    auto* own = dynamic_cast<LooperThread*>(system::Thread::current());
+    if (own && own->looper == this && serving != own) {
+        // Destroyed from within its own loop after quit() on another thread took the
+        // field: that thread has posted the quit and joins this one, whose loop must not
+        // touch this looper again.
+        own->looper = nullptr;
+        return;
+    }
     if (serving && system::Thread::current() == serving) {
         // Destroyed from within its own loop: the thread ends by itself after the current
         // message and must not touch this looper again.

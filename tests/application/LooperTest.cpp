@@ -14,6 +14,7 @@
 #include "tests/support/XInput.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -336,6 +337,48 @@ TEST(LooperStress, ALooperReleasingItselfWithMessagesQueuedServesThemFirst) {
         EXPECT_EQ(destroyed.load(), 1);
         EXPECT_EQ(handled.load(), 5) << "the messages queued before the release were served";
         serving->release();
+    }
+}
+
+// Gives up the last reference to itself on code 0, but only once quit() from another
+// thread has taken its thread: the looper then dies on its thread while that quit joins.
+class ReleasedDuringQuitLooper : public Looper {
+public:
+    ReleasedDuringQuitLooper(std::atomic<int>& ended, std::atomic<bool>& quitSeen)
+        : ended(ended)
+        , quitSeen(quitSeen) {}
+    bool handleMessage(Message* message) override {
+        if (message->what == 0) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (getThread() != nullptr && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::yield();
+            quitSeen = getThread() == nullptr;
+            release();
+        }
+        return true;
+    }
+
+protected:
+    void loopEnded() override { ++ended; }
+
+private:
+    std::atomic<int>& ended;
+    std::atomic<bool>& quitSeen;
+};
+
+// The loop ends without calling into the looper freed under it (loopEnded, or the
+// thread's leave): under ASan or valgrind a use after free shows here.
+TEST(LooperStress, ALooperFreedOnItsThreadWhileAnotherQuitsItIsNotTouchedAgain) {
+    test::Watchdog watchdog("loopers freed while quitting");
+    for (int round = 0; round < 50; ++round) {
+        std::atomic<int> ended{0};
+        std::atomic<bool> quitSeen{false};
+        auto* looper = new ReleasedDuringQuitLooper(ended, quitSeen);
+        ASSERT_TRUE(looper->start());
+        ASSERT_TRUE(looper->post(0));
+        EXPECT_TRUE(looper->quit());
+        EXPECT_TRUE(quitSeen) << "the handler saw the quit take the thread";
+        EXPECT_EQ(ended.load(), 0) << "loopEnded called on a destroyed looper";
     }
 }
 
