@@ -184,6 +184,8 @@ void ModelView::render() {
     placeModel(float(frameStart - started) * 30,
                static_cast<float*>(parameters->parameter("position")));
     model->draw(*parameters);
+    // What the model's last shader set (blending, depth writes off) ends with its frame.
+    renderContext->shaderStack.reset();
     ++framesDrawn;
 
     const bool last = frameLimit > 0 && framesDrawn >= frameLimit;

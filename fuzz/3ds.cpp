@@ -21,14 +21,18 @@ using namespace orvane::graphics3d;
 void checkMesh(const IndexMesh& mesh) {
     const VertexBuffer* vertices = mesh.vertexBuffer(0);
     const IndexBuffer* indices = mesh.getIndexBuffer();
-    if (!vertices || !indices || indices->elementSize() != 2 || mesh.getMode() != GL_TRIANGLES)
+    // 32-bit indices only where a split made more vertices than 16 bits can name.
+    const std::uint32_t size = indices ? indices->elementSize() : 0;
+    if (!vertices || (size != 2 && size != 4) || mesh.getMode() != GL_TRIANGLES ||
+        (size == 4) != (vertices->vertexCount() > 0xFFFF))
         std::abort();
     if (mesh.getFirst() > mesh.getEnd() || mesh.getEnd() > indices->indexCount() ||
         (mesh.getEnd() - mesh.getFirst()) % 3 != 0)
         std::abort();
-    const auto* index = static_cast<const std::uint16_t*>(indices->data());
+    const auto* index16 = static_cast<const std::uint16_t*>(indices->data());
+    const auto* index32 = static_cast<const std::uint32_t*>(indices->data());
     for (std::uint32_t i = mesh.getFirst(); i < mesh.getEnd(); ++i)
-        if (index[i] >= vertices->vertexCount())
+        if ((size == 2 ? index16[i] : index32[i]) >= vertices->vertexCount())
             std::abort();
     // Normals are unit vectors or the defined fallback, never NaN.
     const auto* bytes = static_cast<const std::uint8_t*>(vertices->data());

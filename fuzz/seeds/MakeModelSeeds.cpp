@@ -62,8 +62,23 @@ Chunk fullMaterial() {
         .add(colourChunk(0xA030, 1, 1, 1))
         .add(colour24Chunk(0xA080, 0, 0, 40))
         .add(Chunk(0xA040).add(Chunk(0x0031).f32(62.5f)))
-        .add(Chunk(0xA050).add(Chunk(0x0030).u16(30))) // transparency, unknown to the reader
-        .add(textureMapChunk("GLASS.PNG"));
+        .add(Chunk(0xA050).add(Chunk(0x0030).u16(30)))
+        .add(Chunk(0xA081))
+        .add(textureMapChunk("GLASS.PNG", {.tiling = 0x12,
+                                           .uScale = 2,
+                                           .vScale = 0.5f,
+                                           .uOffset = 0.25f,
+                                           .vOffset = -1,
+                                           .rotation = 30}));
+}
+
+// A grid whose faces are in smoothing groups: a band of each, one face in two, flat ones.
+Chunk smoothedGrid(int columns, int rows) {
+    Chunk mesh = gridMesh(columns, rows, true, true);
+    std::vector<std::uint32_t> masks;
+    for (int face = 0; face < 2 * columns * rows; ++face)
+        masks.push_back(face % 7 == 0 ? 0u : face % 5 == 0 ? 3u : 1u << (face / 4 % 32));
+    return mesh.add(smoothingChunk(masks)); // after the faces, in the mesh
 }
 
 } // namespace
@@ -96,6 +111,8 @@ int main(int argc, char** argv) {
              .add(secondEditor)
              .add(Chunk(0xB000).add(Chunk(0xB00A).u16(5).text("KF")))
              .bytes());
+    save("smoothed.3ds", modelFile({materialChunk({.name = "Paint"}), fullMaterial(),
+                                    objectChunk("Smooth", smoothedGrid(5, 4))}));
     save("objects.3ds", modelFile({objectChunk("Light", Chunk(0x4600).f32(1).f32(2).f32(3)),
                                    objectChunk("Camera", Chunk(0x4700).f32(0).f32(0).f32(9)),
                                    objectChunk("Mesh", gridMesh(1, 1, true, true))}));

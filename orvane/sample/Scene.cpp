@@ -84,11 +84,20 @@ bool Scene::load(const std::string& modelPath, const std::string& textureDirecto
 void Scene::shareTextureShader() {
     container::Array<Mesh*> meshes;
     collectMeshes(*model, meshes);
-    textureShader = object::make<SwitchableTextureShader>();
     for (std::uint32_t i = 0; i < meshes.count(); ++i) {
         Appearance* appearance = meshes[i]->getAppearance();
-        if (appearance && appearance->texture(0))
-            appearance->setShader(textureShader.get());
+        if (!appearance || !appearance->texture(0))
+            continue;
+        // Two-sided and blended parts keep their way of being drawn.
+        const bool twoSided = appearance->shader && appearance->shader->twoSided;
+        const bool blended = appearance->shader && appearance->shader->blended;
+        auto& shared = textureShaders[twoSided][blended];
+        if (!shared) {
+            shared = object::make<SwitchableTextureShader>();
+            shared->twoSided = twoSided;
+            shared->blended = blended;
+        }
+        appearance->setShader(shared.get());
     }
 }
 
@@ -126,13 +135,16 @@ void Scene::setAspect(std::int32_t width, std::int32_t height) {
 
 void Scene::showTextures(Context& context, bool shown) {
     switches.textures = shown;
-    if (!textureShader || textureShader->showTextures == shown)
-        return;
-    // A shader that stays current is not applied again: let it go, so that the next
-    // selection applies it with the new setting.
-    if (context.shaderStack.shader == textureShader.get())
-        context.shaderStack.reset();
-    textureShader->showTextures = shown;
+    for (auto& sides : textureShaders)
+        for (auto& shader : sides) {
+            if (!shader || shader->showTextures == shown)
+                continue;
+            // A shader that stays current is not applied again: let it go, so that the
+            // next selection applies it with the new setting.
+            if (context.shaderStack.shader == shader.get())
+                context.shaderStack.reset();
+            shader->showTextures = shown;
+        }
 }
 
 void Scene::render(Context& context, const float placement[16]) {
@@ -168,6 +180,10 @@ void Scene::render(Context& context, const float placement[16]) {
     model->draw(*parameters);
     if (switches.wireframe)
         gl.glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // The last shader would stay current into the next frame, and with it what its
+    // flags set: a blended one's depth writes off would keep the next clear from
+    // clearing depth.
+    context.shaderStack.reset();
 }
 
 types::String Scene::getClassName() const {

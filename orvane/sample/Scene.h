@@ -34,12 +34,12 @@ public:
     Scene();
     ~Scene() override;
 
-    // Loads the model with its textures, gives every textured appearance one shared
-    // texture shader, compiles the model and makes its parameters. With `framed`, the
-    // model is centred and scaled into the sample jet's sphere (Framing); without, it is
-    // drawn where its file puts it. False when the model cannot be loaded, with failure()
-    // saying why in one line; the scene then has no model. Textures that could not be
-    // loaded are in warnings(), one line each.
+    // Loads the model with its textures, gives every textured appearance a shared texture
+    // shader (one for each way of drawing: two-sided, blended), compiles the model and makes its
+    // parameters. With `framed`, the model is centred and scaled into the sample jet's sphere
+    // (Framing); without, it is drawn where its file puts it. False when the model cannot be
+    // loaded, with failure() saying why in one line; the scene then has no model. Textures that
+    // could not be loaded are in warnings(), one line each.
     bool load(const std::string& modelPath, const std::string& textureDirectory,
               bool framed = false);
     const std::string& failure() const noexcept { return why; }
@@ -91,7 +91,8 @@ private:
     float farthest = 0;
     float frame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     bool scaled = false;
-    object::Pointer<SwitchableTextureShader> textureShader;
+    // The shared texture shaders, [two-sided][blended].
+    object::Pointer<SwitchableTextureShader> textureShaders[2][2];
 };
 
 } // namespace orvane::sample

@@ -28,11 +28,6 @@ constexpr std::uint32_t BACKGROUND = 0x333366;
 inline const std::map<std::string, std::string> EXCUSED = {
     {"barrier.3ds", "a wall with no thickness standing in the view's direction: seen "
                     "from above it is a line of no width"},
-    {"cannon2.3ds", "two-sided flat parts turned away from the viewer, culled"},
-    {"cannon2b.3ds", "two-sided flat parts turned away from the viewer, culled"},
-    {"chaff1.3ds", "a two-sided sprite turned away from the viewer, culled"},
-    {"flare1.3ds", "a two-sided sprite turned away from the viewer, culled"},
-    {"radar.3ds", "a two-sided dish turned away from the viewer, culled"},
 };
 
 inline std::vector<std::string> modelsIn(const std::string& package) {

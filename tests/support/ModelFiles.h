@@ -112,6 +112,14 @@ inline Chunk groupChunk(const std::string& material, const std::vector<std::uint
     return chunk;
 }
 
+// 4150: one smoothing-group mask per face, in face order (added to a 4120).
+inline Chunk smoothingChunk(const std::vector<std::uint32_t>& masks) {
+    Chunk chunk(0x4150);
+    for (std::uint32_t mask : masks)
+        chunk.u32(mask);
+    return chunk;
+}
+
 // 4140: u, v per vertex.
 inline Chunk texCoordChunk(const std::vector<float>& uv) {
     Chunk chunk(0x4140);
@@ -159,16 +167,43 @@ inline Chunk textureMapChunk(const std::string& file) {
     return Chunk(0xA200).add(Chunk(0x0030).u16(100)).add(textChunk(0xA300, file));
 }
 
+// How a texture map lies on its faces (A351 to A35C inside A200); each chunk is written
+// only when set.
+struct Placement {
+    std::optional<unsigned> tiling{};
+    std::optional<float> uScale{}, vScale{}, uOffset{}, vOffset{}, rotation{};
+};
+
 struct Material {
     std::string name;
     std::array<float, 3> ambient{0.1f, 0.1f, 0.1f};
     std::array<float, 3> diffuse{0.8f, 0.8f, 0.8f};
     std::array<float, 3> specular{0.3f, 0.3f, 0.3f};
-    unsigned shininess = 20; // percent
-    std::string texture{};   // A300 file name; none when empty
+    unsigned shininess = 20;                // percent
+    std::string texture{};                  // A300 file name; none when empty
+    std::optional<unsigned> transparency{}; // A050 percent
+    bool twoSided = false;                  // A081
+    Placement placement{};
 };
 
-// AFFF with name, colours, shininess and, when given, a texture map.
+// A200 naming one texture file, placed as asked.
+inline Chunk textureMapChunk(const std::string& file, const Placement& placement) {
+    Chunk map = textureMapChunk(file);
+    if (placement.tiling)
+        map.add(Chunk(0xA351).u16(*placement.tiling));
+    const std::pair<std::uint16_t, std::optional<float>> numbers[] = {{0xA354, placement.uScale},
+                                                                      {0xA356, placement.vScale},
+                                                                      {0xA358, placement.uOffset},
+                                                                      {0xA35A, placement.vOffset},
+                                                                      {0xA35C, placement.rotation}};
+    for (const auto& [id, value] : numbers)
+        if (value)
+            map.add(Chunk(id).f32(*value));
+    return map;
+}
+
+// AFFF with name, colours, shininess and, when given, transparency, two sides and a
+// texture map.
 inline Chunk materialChunk(const Material& material) {
     Chunk chunk(0xAFFF);
     chunk.add(textChunk(0xA000, material.name))
@@ -176,8 +211,12 @@ inline Chunk materialChunk(const Material& material) {
         .add(colourChunk(0xA020, material.diffuse[0], material.diffuse[1], material.diffuse[2]))
         .add(colourChunk(0xA030, material.specular[0], material.specular[1], material.specular[2]))
         .add(percentChunk(0xA040, material.shininess));
+    if (material.transparency)
+        chunk.add(percentChunk(0xA050, *material.transparency));
+    if (material.twoSided)
+        chunk.add(Chunk(0xA081));
     if (!material.texture.empty())
-        chunk.add(textureMapChunk(material.texture));
+        chunk.add(textureMapChunk(material.texture, material.placement));
     return chunk;
 }
 

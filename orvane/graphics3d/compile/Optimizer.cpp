@@ -24,8 +24,15 @@ int compareNumbers(std::uint32_t a, std::uint32_t b) noexcept {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-// The sort keys, costliest state first; resources by creation number.
+bool isBlended(const Job& job) noexcept {
+    return job.shader && job.shader->blended;
+}
+
+// The sort keys: what is drawn blended after everything else, so that what it covers is
+// there to show through; then the costliest state first; resources by creation number.
 int compareJobs(const Job& a, const Job& b) noexcept {
+    if (isBlended(a) != isBlended(b))
+        return isBlended(a) ? 1 : -1;
     if (int order = compareCreation(a.mode, b.mode))
         return order;
     if (int order = compareCreation(a.shader, b.shader))

@@ -24,7 +24,8 @@ namespace orvane::graphics3d {
 //
 // 1. each mesh becomes a job: the complete state it needs and its draw call;
 // 2. the jobs are sorted so that equal state is adjacent, the costliest outermost (mode,
-//    shader, textures, material, index buffer, vertex buffers, then first and primitive);
+//    shader, textures, material, index buffer, vertex buffers, then first and primitive),
+//    after the one rule that comes first: jobs whose shader blends go after all others;
 // 3. the vertex and index data of IndexMesh and VertexMesh jobs is merged into shared
 //    buffers (MeshMerger) and the jobs' ranges moved with it;
 // 4. adjacent jobs with equal state and contiguous ranges become one draw call, and the

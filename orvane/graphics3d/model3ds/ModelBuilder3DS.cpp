@@ -16,11 +16,20 @@ constexpr std::uint32_t TWO_FLOATS = 0x00080224;
 // Every texture unit reads the same coordinates.
 constexpr std::uint32_t ALL_TEXTURE_UNITS = 0xFF000;
 
-void copyColour(const Colour3DS& from, float (&to)[4]) {
+void copyColour(const Colour3DS& from, float (&to)[4], const Material3DS& material) {
     to[0] = from.red;
     to[1] = from.green;
     to[2] = from.blue;
-    to[3] = from.alpha;
+    to[3] = material.hasTransparency ? 1.0f - material.transparency : from.alpha;
+}
+
+// The wrap mode a texture map's tiling flags ask for.
+GLenum wrapOf(const TextureMapping3DS& mapping) {
+    if (mapping.flags & (TextureMapping3DS::DECAL | TextureMapping3DS::NO_TILE))
+        return GL_CLAMP_TO_EDGE;
+    if (mapping.flags & TextureMapping3DS::MIRROR)
+        return GL_MIRRORED_REPEAT_ARB;
+    return GL_REPEAT;
 }
 
 // Holds a buffer locked for writing while the builder fills it. A buffer that yields no
@@ -62,6 +71,10 @@ StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
             builder.currentMaterial = nullptr;
             builder.colourShader = nullptr;
             builder.textureShader = nullptr;
+            for (auto& textured : builder.shaders)
+                for (auto& sided : textured)
+                    for (auto& shader : sided)
+                        shader = nullptr;
         }
     } done{*this};
     colourShader = object::make<ColourShader>();
@@ -75,9 +88,14 @@ StaticModel* ModelBuilder3DS::build(const Scene3DS& scene) {
         appearances.push_back(buildAppearance(material));
 
     model = object::make<StaticModel>();
+    std::vector<object::Pointer<Mesh>> blended;
     for (const Mesh3DS& mesh : scene.meshes)
         if (mesh.isBuildable())
-            buildMeshes(mesh, *model);
+            buildMeshes(mesh, *model, blended);
+    // Blended meshes last, so that what they let show is drawn before them (a compiled
+    // model sorts them after the others too).
+    for (const auto& mesh : blended)
+        model->addMesh(mesh.get());
     // Once for all 3D-editor chunks: the model is out of sight until it is returned, and
     // initialising it after each chunk would only repeat the bounds of the earlier meshes
     // (quadratic work on a file of many small chunks) to the same end.
@@ -97,10 +115,10 @@ object::Pointer<Appearance> ModelBuilder3DS::buildAppearance(const Material3DS& 
     currentAppearance = object::make<Appearance>();
     currentAppearance->name = material.name.c_str();
     currentMaterial = object::make<ColourMaterial>();
-    copyColour(material.ambient, currentMaterial->ambient);
-    copyColour(material.diffuse, currentMaterial->diffuse);
-    copyColour(material.specular, currentMaterial->specular);
-    copyColour(material.emission, currentMaterial->emission);
+    copyColour(material.ambient, currentMaterial->ambient, material);
+    copyColour(material.diffuse, currentMaterial->diffuse, material);
+    copyColour(material.specular, currentMaterial->specular, material);
+    copyColour(material.emission, currentMaterial->emission, material);
     currentMaterial->shininess = material.shininess;
     currentAppearance->setMaterial(currentMaterial.get());
 
@@ -108,13 +126,23 @@ object::Pointer<Appearance> ModelBuilder3DS::buildAppearance(const Material3DS& 
         // Lent by the manager, which keeps the creation reference; the appearance adds its own.
         if (Texture* texture = loadTexture(material)) {
             texture->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+            // The last material to name a texture decides how it repeats.
+            const GLenum wrap = wrapOf(material.mapping);
+            if (wrap != texture->wrapS || wrap != texture->wrapT)
+                texture->setWrap(wrap, wrap);
             currentAppearance->setTexture(texture, 0);
         }
     }
-    if (currentAppearance->texture(0))
-        currentAppearance->setShader(textureShader.get());
-    else
-        currentAppearance->setShader(colourShader.get());
+    const Texture* texture = currentAppearance->texture(0);
+    const bool blended = (material.hasTransparency && material.transparency > 0.0f) ||
+                         (texture && texture->translucent);
+    // A translucent picture's texels are weighed by the colours' alpha, which must not
+    // stay the 0 of a material that says nothing of transparency.
+    if (blended && !material.hasTransparency)
+        for (float* colour : {currentMaterial->ambient, currentMaterial->diffuse,
+                              currentMaterial->specular, currentMaterial->emission})
+            colour[3] = 1.0f;
+    currentAppearance->setShader(shaderFor(texture != nullptr, material.twoSided, blended));
     object::Pointer<Appearance> built = std::move(currentAppearance);
     currentAppearance = nullptr;
     currentMaterial = nullptr;
@@ -151,6 +179,22 @@ Texture* ModelBuilder3DS::loadTexture(const Material3DS& material) {
     return nullptr;
 }
 
+Shader* ModelBuilder3DS::shaderFor(bool textured, bool twoSided, bool blended) {
+    object::Pointer<Shader>& shader = shaders[textured][twoSided][blended];
+    if (!shader) {
+        if (!twoSided && !blended)
+            shader = textured ? object::Pointer<Shader>(textureShader.get())
+                              : object::Pointer<Shader>(colourShader.get());
+        else if (textured)
+            shader = object::make<TextureShader>();
+        else
+            shader = object::make<ColourShader>();
+        shader->twoSided = twoSided;
+        shader->blended = blended;
+    }
+    return shader.get();
+}
+
 Appearance* ModelBuilder3DS::appearanceWithoutMaterial() {
     if (!fallback) {
         fallback = object::make<Appearance>();
@@ -168,8 +212,9 @@ Appearance* ModelBuilder3DS::appearanceWithoutMaterial() {
     return fallback.get();
 }
 
-void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model) {
-    const MeshLayout3DS layout(mesh);
+void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model,
+                                  std::vector<object::Pointer<Mesh>>& blended) {
+    const MeshLayout3DS layout(mesh, &described);
     const object::Pointer<VertexBuffer> vertices = buildVertexBuffer(layout);
     const object::Pointer<IndexBuffer> indices = buildIndexBuffer(layout);
     for (const MeshLayout3DS::Range& range : layout.ranges()) {
@@ -180,8 +225,12 @@ void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model) {
         drawn->setFirst(range.first);
         drawn->setEnd(range.first + range.count);
         Appearance* named = range.material >= 0 ? appearance(std::size_t(range.material)) : nullptr;
-        drawn->setAppearance(named ? named : appearanceWithoutMaterial());
-        model.addMesh(drawn.get());
+        Appearance* look = named ? named : appearanceWithoutMaterial();
+        drawn->setAppearance(look);
+        if (look->shader && look->shader->blended)
+            blended.push_back(drawn);
+        else
+            model.addMesh(drawn.get());
     }
 }
 
@@ -202,11 +251,11 @@ object::Pointer<VertexBuffer> ModelBuilder3DS::buildVertexBuffer(const MeshLayou
 
 object::Pointer<IndexBuffer> ModelBuilder3DS::buildIndexBuffer(const MeshLayout3DS& layout) {
     auto buffer = object::Pointer<IndexBuffer>::adopt(
-        IndexBuffer::create(2, layout.indexCount(), IndexBuffer::USAGE_STATIC));
+        IndexBuffer::create(layout.indexSize(), layout.indexCount(), IndexBuffer::USAGE_STATIC));
     if (!buffer)
         throw io::TranslatorMemoryException();
     const WriteLock lock(*buffer);
-    layout.writeIndices(static_cast<std::uint16_t*>(lock.get()));
+    layout.writeIndices(lock.get());
     return buffer;
 }
 

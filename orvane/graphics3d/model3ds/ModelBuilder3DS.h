@@ -23,7 +23,14 @@ class TextureManager;
 //
 // - one Appearance with a ColourMaterial per material chunk, in file order, drawn with a
 //   ColourShader or, when it got a texture in unit 0, a TextureShader (one of each per
-//   build, shared by every appearance). A texture map's file is asked of the texture
+//   build, shared by every appearance; one more for each combination of the two-sided and
+//   blended flags the materials ask for: two-sided materials (A081) draw both sides of
+//   their faces, materials with a transparency above 0 (A050, which also gives their
+//   colours the alpha 1 - transparency) and textures with translucent texels are drawn
+//   blended, after every other mesh). A texture map's tiling flags set its texture's wrap
+//   (clamped to the edge for a decal or a map that does not tile, mirrored, else
+//   repeated; the last material to name a texture decides), and its placement moves the
+//   coordinates (MeshLayout3DS). A texture map's file is asked of the texture
 //   manager and filtered with GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR. Every material chunk is
 //   built, also one a later material of the same name replaces, so a missing texture is
 //   met wherever its material stands. What a texture that cannot be loaded does is the
@@ -101,7 +108,12 @@ private:
     // The material's texture, or null when a WARN build goes without it.
     Texture* loadTexture(const Material3DS& material);
     Appearance* appearanceWithoutMaterial();
-    void buildMeshes(const Mesh3DS& mesh, StaticModel& model);
+    // Adds the mesh's meshes to the model, or to `blended` for those drawn blended.
+    void buildMeshes(const Mesh3DS& mesh, StaticModel& model,
+                     std::vector<object::Pointer<Mesh>>& blended);
+    // The build's shader for such appearances: its ColourShader or TextureShader for the
+    // plain ones, one more of each kind per combination of two-sided and blended.
+    Shader* shaderFor(bool textured, bool twoSided, bool blended);
     object::Pointer<VertexBuffer> buildVertexBuffer(const MeshLayout3DS& layout);
     object::Pointer<IndexBuffer> buildIndexBuffer(const MeshLayout3DS& layout);
 
@@ -113,6 +125,8 @@ private:
     object::Pointer<ColourMaterial> currentMaterial;
     object::Pointer<ColourShader> colourShader;
     object::Pointer<TextureShader> textureShader;
+    // [textured][two-sided][blended]
+    object::Pointer<Shader> shaders[2][2][2];
     std::vector<Material3DS> described;
     // By material index: the appearances the groups' material indices denote.
     std::vector<object::Pointer<Appearance>> appearances;

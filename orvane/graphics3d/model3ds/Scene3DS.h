@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,42 @@ struct Colour3DS {
     float alpha = 0.0f;
 };
 
+// How a material's texture map lies on its faces (the map chunk's A351 to A35C): the
+// coordinates are scaled, then offset, then turned about the map's centre, in the order
+// 3D editors list the three; the flags say how the map repeats.
+struct TextureMapping3DS {
+    // Flags of A351 that the engine honours.
+    static constexpr std::uint16_t DECAL = 0x0001;   // drawn once, not repeated
+    static constexpr std::uint16_t MIRROR = 0x0002;  // every other repeat mirrored
+    static constexpr std::uint16_t NO_TILE = 0x0010; // drawn once, edges stretched
+
+    std::uint16_t flags = 0;
+    float uScale = 1.0f;
+    float vScale = 1.0f;
+    float uOffset = 0.0f;
+    float vOffset = 0.0f;
+    float rotation = 0.0f; // degrees, counter-clockwise
+
+    // Whether it moves no coordinate.
+    bool isIdentity() const noexcept {
+        return uScale == 1.0f && vScale == 1.0f && uOffset == 0.0f && vOffset == 0.0f &&
+               rotation == 0.0f;
+    }
+    // The coordinates (as the file stores them, v up) placed by the mapping.
+    void apply(float& u, float& v) const noexcept {
+        u = u * uScale + uOffset;
+        v = v * vScale + vOffset;
+        if (rotation == 0.0f)
+            return;
+        const double radians = double(rotation) * 3.14159265358979323846 / 180.0;
+        const double c = std::cos(radians), s = std::sin(radians);
+        const double du = double(u) - 0.5, dv = double(v) - 0.5;
+        u = float(0.5 + c * du - s * dv);
+        v = float(0.5 + s * du + c * dv);
+    }
+    bool operator==(const TextureMapping3DS&) const = default;
+};
+
 // One material chunk (AFFF). A material without a name chunk has the empty name.
 struct Material3DS {
     std::string name;
@@ -30,6 +67,13 @@ struct Material3DS {
     // empty when it has none.
     bool textured = false;
     std::string textureName;
+    TextureMapping3DS mapping;
+    // A081: both sides of its faces are drawn.
+    bool twoSided = false;
+    // A050, 0 to 1 (opaque to invisible); the colours' alpha is 1 - transparency when the
+    // file says it, else the 0 every 3DS colour carries.
+    bool hasTransparency = false;
+    float transparency = 0.0f;
 };
 
 // One face-material group (4130) with at least one face.
@@ -58,6 +102,10 @@ struct Mesh3DS {
     // The faces of the last 4120 chunk: vertex indices a, b, c and the flags per face.
     std::vector<std::uint16_t> faces;
     std::uint32_t faceCount = 0;
+    // The smoothing groups of the faces (4150): one 32-bit mask per face, in face order,
+    // when the mesh has one for every face. Faces whose masks share a bit are smoothed
+    // together where they meet; a face of mask 0 is flat.
+    std::vector<std::uint32_t> smoothing;
     // The mesh's face-material groups (4130), in file order.
     std::vector<FaceMaterial3DS> faceMaterials;
     // The local coordinate system (4160): x axis, y axis, z axis, origin. Kept, never

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -22,6 +23,7 @@ enum ChunkId : std::uint16_t {
     FACES = 0x4120,
     FACE_MATERIAL = 0x4130,
     TEXTURE_COORDINATES = 0x4140,
+    SMOOTHING_GROUPS = 0x4150,
     LOCAL_AXES = 0x4160,
     MATERIAL = 0xAFFF,
     MATERIAL_NAME = 0xA000,
@@ -29,9 +31,17 @@ enum ChunkId : std::uint16_t {
     DIFFUSE = 0xA020,
     SPECULAR = 0xA030,
     SHININESS = 0xA040,
+    TRANSPARENCY = 0xA050,
+    TWO_SIDED = 0xA081,
     EMISSION = 0xA080,
     TEXTURE_MAP = 0xA200,
     MAP_FILE_NAME = 0xA300,
+    MAP_TILING = 0xA351,
+    MAP_U_SCALE = 0xA354,
+    MAP_V_SCALE = 0xA356,
+    MAP_U_OFFSET = 0xA358,
+    MAP_V_OFFSET = 0xA35A,
+    MAP_ROTATION = 0xA35C,
     COLOUR_FLOAT = 0x0010,
     COLOUR_BYTES = 0x0011,
     PERCENT_INTEGER = 0x0030,
@@ -425,6 +435,9 @@ void Translator3DS::readMesh(const std::string& objectName) {
         case FACE_MATERIAL:
             readGroup(mesh);
             break;
+        case SMOOTHING_GROUPS:
+            readSmoothing(mesh);
+            break;
         case TEXTURE_COORDINATES:
             readTexCoords(mesh);
             lowerVertexCount(mesh, std::uint32_t(mesh.texCoords.size() / 2), counted);
@@ -459,12 +472,27 @@ void Translator3DS::readFaces(Mesh3DS& mesh) {
     readArray(mesh.faces, count, 4);
     mesh.faceCount = count;
     detail("faces " + std::to_string(count));
+    // Masks read for earlier faces belong to them, not to these.
+    mesh.smoothing.clear();
     enterChunk();
     while (nextChunk()) {
         if (chunkId == FACE_MATERIAL)
             readGroup(mesh);
+        else if (chunkId == SMOOTHING_GROUPS)
+            readSmoothing(mesh);
     }
     leaveChunk();
+}
+
+// One mask per face of the faces read before it; a chunk of another length is ignored,
+// since masks that do not match the faces cannot say which face they belong to.
+void Translator3DS::readSmoothing(Mesh3DS& mesh) {
+    if (mesh.faceCount == 0 || std::int64_t(bodyRemaining) != 4 * std::int64_t(mesh.faceCount)) {
+        detail("smoothing groups ignored");
+        return;
+    }
+    readArray(mesh.smoothing, mesh.faceCount, 1);
+    detail("smoothing groups " + std::to_string(mesh.faceCount));
 }
 
 void Translator3DS::readGroup(Mesh3DS& mesh) {
@@ -520,6 +548,14 @@ void Translator3DS::readMaterial() {
         case SHININESS:
             material.shininess = readPercentage();
             break;
+        case TRANSPARENCY:
+            material.transparency = std::clamp(readPercentage(), 0.0f, 1.0f);
+            material.hasTransparency = true;
+            break;
+        case TWO_SIDED:
+            material.twoSided = true;
+            detail("two-sided");
+            break;
         case TEXTURE_MAP:
             readTextureMap(material);
             break;
@@ -536,14 +572,49 @@ void Translator3DS::readMaterial() {
 void Translator3DS::readTextureMap(Material3DS& material) {
     material.textured = true;
     material.textureName.clear();
+    material.mapping = TextureMapping3DS();
+    TextureMapping3DS& mapping = material.mapping;
     enterChunk();
     while (nextChunk()) {
-        if (chunkId == MAP_FILE_NAME) {
+        switch (chunkId) {
+        case MAP_FILE_NAME:
             material.textureName = readString();
             detail("file " + quoted(material.textureName));
+            break;
+        case MAP_TILING:
+            mapping.flags = readCount();
+            detail("tiling " + std::to_string(mapping.flags));
+            break;
+        case MAP_U_SCALE:
+            mapping.uScale = readMappingNumber(mapping.uScale);
+            break;
+        case MAP_V_SCALE:
+            mapping.vScale = readMappingNumber(mapping.vScale);
+            break;
+        case MAP_U_OFFSET:
+            mapping.uOffset = readMappingNumber(mapping.uOffset);
+            break;
+        case MAP_V_OFFSET:
+            mapping.vOffset = readMappingNumber(mapping.vOffset);
+            break;
+        case MAP_ROTATION:
+            mapping.rotation = readMappingNumber(mapping.rotation);
+            break;
+        default:
+            break;
         }
     }
     leaveChunk();
+}
+
+// A texture-map number: one float. A value that is not finite (or absurdly large, which
+// would lose every coordinate's precision) keeps the default.
+float Translator3DS::readMappingNumber(float fallback) {
+    std::uint8_t bytes[4];
+    readExact(bytes, 4);
+    const float value = littleFloat(bytes);
+    detail("value " + formatNumber(value));
+    return std::isfinite(value) && std::fabs(value) < 1e6f ? value : fallback;
 }
 
 } // namespace orvane::graphics3d

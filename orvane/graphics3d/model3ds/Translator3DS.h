@@ -22,11 +22,12 @@ namespace orvane::graphics3d {
 //   3D3D    4000 named object, AFFF material
 //   4000    4100 triangle mesh
 //   4100    4110 vertices, 4120 faces, 4130 face-material group, 4140 texture
-//           coordinates, 4160 local axes
-//   4120    4130 face-material group
+//           coordinates, 4150 smoothing groups, 4160 local axes
+//   4120    4130 face-material group, 4150 smoothing groups
 //   AFFF    A000 name, A010 ambient, A020 diffuse, A030 specular, A080 emission colour,
-//           A040 shininess, A200 texture map
-//   A200    A300 texture file name (the last one wins)
+//           A040 shininess, A050 transparency, A081 two-sided, A200 texture map
+//   A200    A300 texture file name (the last one wins), A351 tiling flags, A354 and A356
+//           u and v scale, A358 and A35A u and v offset, A35C rotation
 //
 // Damaged files raise io::TranslatorFormatException: a stream that does not start with a
 // 4D4D header, a header cut short, a chunk whose length is below 6 or longer than what
@@ -122,10 +123,12 @@ private:
     void readVertices(Mesh3DS& mesh);
     void readFaces(Mesh3DS& mesh);
     void readGroup(Mesh3DS& mesh);
+    void readSmoothing(Mesh3DS& mesh);
     void readTexCoords(Mesh3DS& mesh);
     void readLocalAxes(Mesh3DS& mesh);
     void readMaterial();
     void readTextureMap(Material3DS& material);
+    float readMappingNumber(float fallback);
     void lowerVertexCount(Mesh3DS& mesh, std::uint32_t count, bool& counted);
 
     void detail(const std::string& text);

@@ -69,6 +69,15 @@ public:
     // The arrays the shader itself needs, and those used when it is selected.
     std::uint32_t arrays;
     std::uint32_t arrayMask;
+    // How the meshes it draws are drawn beside what apply sets, which the shader stack
+    // takes care of while the shader is current and puts back afterwards: both sides of
+    // their faces (back-face culling off), and blended over what is behind them (alpha
+    // blending on, depth writes off). A compiled stream draws blended meshes after the
+    // others, so that what they cover is there to show through. The state stays while the
+    // shader stays current, which it does after a model is drawn: a frame that ends with
+    // a model resets the shader stack before it clears again.
+    bool twoSided = false;
+    bool blended = false;
 };
 
 } // namespace orvane::graphics3d

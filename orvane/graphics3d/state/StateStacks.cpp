@@ -158,6 +158,7 @@ void ShaderStack::selectAlways(Shader* newShader) {
 
 void ShaderStack::applied(Shader* current) {
     current->apply();
+    enterSides(*current);
     undo = current->undoRecord();
     undoPending = false;
 }
@@ -165,11 +166,45 @@ void ShaderStack::applied(Shader* current) {
 void ShaderStack::leave(Shader* previous) {
     if (previous) {
         previous->unapply();
+        leaveSides();
     } else if (undoPending) {
         undoPending = false;
         undo.run();
+        leaveSides();
     }
     undo = {};
+}
+
+void ShaderStack::enterSides(const Shader& current) {
+    sides = Sides();
+    if (current.twoSided) {
+        sides.twoSided = true;
+        sides.culling = gl.glIsEnabled(GL_CULL_FACE);
+        if (sides.culling)
+            gl.glDisable(GL_CULL_FACE);
+    }
+    if (current.blended) {
+        sides.blended = true;
+        sides.blending = gl.glIsEnabled(GL_BLEND);
+        gl.glGetIntegerv(GL_BLEND_SRC, &sides.source);
+        gl.glGetIntegerv(GL_BLEND_DST, &sides.destination);
+        gl.glGetBooleanv(GL_DEPTH_WRITEMASK, &sides.depthWrites);
+        gl.glEnable(GL_BLEND);
+        gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl.glDepthMask(GL_FALSE);
+    }
+}
+
+void ShaderStack::leaveSides() {
+    if (sides.twoSided && sides.culling)
+        gl.glEnable(GL_CULL_FACE);
+    if (sides.blended) {
+        gl.glBlendFunc(GLenum(sides.source), GLenum(sides.destination));
+        gl.glDepthMask(sides.depthWrites);
+        if (!sides.blending)
+            gl.glDisable(GL_BLEND);
+    }
+    sides = Sides();
 }
 
 void ShaderStack::deselect(Shader* oldShader) {

@@ -138,9 +138,25 @@ public:
     ShaderUndo undo;
     bool undoPending = false;
 
+    // What the current shader's twoSided and blended flags changed when it was applied,
+    // read from OpenGL then, so that whatever the caller had set comes back.
+    struct Sides {
+        bool twoSided = false; // culling was switched off...
+        bool culling = false;  // ...and was on before
+        bool blended = false;  // blending was set up...
+        bool blending = false; // ...over this state
+        GLint source = GL_ONE;
+        GLint destination = GL_ZERO;
+        GLboolean depthWrites = GL_TRUE;
+    };
+    Sides sides;
+
 private:
-    // The state of the shader leaving the stack goes: its unapply, or a pending record.
+    // The state of the shader leaving the stack goes: its unapply, or a pending record,
+    // then what its flags changed.
     void leave(Shader* previous);
+    void enterSides(const Shader& current);
+    void leaveSides();
 };
 
 class ModeStack : public StateStack {

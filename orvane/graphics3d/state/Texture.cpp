@@ -60,6 +60,17 @@ void Texture::setFilter(GLenum min, GLenum mag) {
     gl.glBindTexture(target, GLuint(previous));
 }
 
+void Texture::setWrap(GLenum s, GLenum t) {
+    wrapS = s;
+    wrapT = t;
+    GLint previous = 0;
+    gl.glGetIntegerv(bindingQuery(target), &previous);
+    gl.glBindTexture(target, id);
+    gl.glTexParameteri(target, GL_TEXTURE_WRAP_S, GLint(s));
+    gl.glTexParameteri(target, GL_TEXTURE_WRAP_T, GLint(t));
+    gl.glBindTexture(target, GLuint(previous));
+}
+
 void Texture::bindDirectly() const {
     gl.glBindTexture(target, id);
     forgetUnits();

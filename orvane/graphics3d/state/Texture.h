@@ -29,6 +29,8 @@ public:
     // Stores and sets the minification and magnification filters. The texture that was
     // bound to the target before is bound again afterwards.
     void setFilter(GLenum min, GLenum mag);
+    // Stores and sets the wrap modes of s and t the same way.
+    void setWrap(GLenum s, GLenum t);
     // Appends to a render program the binding of this texture to the unit (0 to 7)
     // through the texture stack, without comparing. The program refers to this texture
     // by address, so whoever keeps the program keeps the texture alive.
@@ -44,6 +46,9 @@ public:
     GLenum wrapS = GL_REPEAT;
     GLenum wrapT = GL_REPEAT;
     GLenum wrapR = GL_REPEAT;
+    // Whether some texel of the picture it was made from lets what is behind show (alpha
+    // below 1): such a texture is drawn blended.
+    bool translucent = false;
     GLuint id;
     GLenum target;
 

@@ -2,6 +2,7 @@
 
 #include "orvane/graphics/CompressedImage.h"
 #include "orvane/graphics/FilterResize.h"
+#include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics3d/state/Context.h"
 #include "orvane/graphics3d/state/Graphics3dException.h"
 #include "orvane/graphics3d/state/TextureUpload.h"
@@ -107,6 +108,29 @@ ImagePointer firstLevel(Image* image, std::int32_t width, std::int32_t height, b
     return ImagePointer::adopt(filter.apply(level.get()));
 }
 
+// Whether a texel of the level has alpha below 1. Compressed levels count as opaque: their
+// alpha is not read back here.
+bool hasTranslucentTexels(Image& level) {
+    using namespace graphics::PixelFormat;
+    const std::uint32_t format = level.getFormat();
+    int alphaAt = -1, size = 0;
+    if (format == RGBA32 || format == BGRA32)
+        alphaAt = 3, size = 4;
+    else if (format == GREY_ALPHA16)
+        alphaAt = 1, size = 2;
+    if (alphaAt < 0)
+        return false;
+    const auto* pixels = static_cast<const std::uint8_t*>(level.lock());
+    bool found = false;
+    for (std::int32_t y = 0; pixels && !found && y < level.getHeight(); ++y) {
+        const std::uint8_t* row = pixels + std::int64_t(y) * level.getRowBytes();
+        for (std::int32_t x = 0; x < level.getWidth() && !found; ++x)
+            found = row[x * size + alphaAt] != 255;
+    }
+    level.unlock();
+    return found;
+}
+
 bool isInside(const Image& image, const graphics::Rectangle<std::int32_t>& rectangle) {
     return rectangle.x >= 0 && rectangle.y >= 0 && rectangle.width >= 0 && rectangle.height >= 0 &&
            rectangle.width <= image.getWidth() - rectangle.x &&
@@ -210,6 +234,7 @@ Texture2D* createTexture2D(Image* image, int levels) {
     const bool compressed = textureupload::takesCompressedLevels();
     ImagePointer level = firstLevel(image, width, height, compressed);
     name.fail(!level);
+    const bool translucent = hasTranslucentTexels(*level);
     // A resized copy has no chain; otherwise the chain is walked from the image's levels.
     Image* next = level->getWidth() == image->getWidth() && level->getHeight() == image->getHeight()
                       ? image->nextLevel()
@@ -220,7 +245,9 @@ Texture2D* createTexture2D(Image* image, int levels) {
         next = next ? next->nextLevel() : nullptr;
     }
     name.fail(gl.glGetError() != GL_NO_ERROR);
-    return name.finish();
+    Texture2D* texture = name.finish();
+    texture->translucent = translucent;
+    return texture;
 }
 
 } // namespace orvane::graphics3d

@@ -39,10 +39,10 @@ using test::MarkShader;
 // The arrays a generated buffer may feed, with their type codes and the names under
 // which the recorder logs them.
 struct Array {
-    std::uint32_t bit;      // the array-mask bit
-    std::uint32_t type;     // the component's type code
-    const char* client;     // the client state switched on for it
-    int unit;               // texture unit, or -1
+    std::uint32_t bit;  // the array-mask bit
+    std::uint32_t type; // the component's type code
+    const char* client; // the client state switched on for it
+    int unit;           // texture unit, or -1
 };
 const Array ARRAYS[] = {
     {VertexFormat::ARRAY_POSITION, 0x000C0324, "GL_VERTEX_ARRAY", -1},
@@ -110,7 +110,8 @@ private:
     }
     int arrayOf(const std::string& client) const {
         for (int kind = 0; kind < ARRAY_KINDS; ++kind)
-            if (client == ARRAYS[kind].client && (ARRAYS[kind].unit < 0 || ARRAYS[kind].unit == clientUnit))
+            if (client == ARRAYS[kind].client &&
+                (ARRAYS[kind].unit < 0 || ARRAYS[kind].unit == clientUnit))
                 return kind;
         return -1;
     }
@@ -243,10 +244,9 @@ struct Model {
         const std::uint32_t everything = 0xFF000 | VertexFormat::ARRAY_POSITION |
                                          VertexFormat::ARRAY_NORMAL | VertexFormat::ARRAY_COLOUR |
                                          VertexFormat::ARRAY_FOG;
-        const std::uint32_t masks[3] = {VertexFormat::ARRAY_POSITION,
-                                        VertexFormat::ARRAY_POSITION | 0x1000 |
-                                            VertexFormat::ARRAY_COLOUR,
-                                        everything};
+        const std::uint32_t masks[3] = {
+            VertexFormat::ARRAY_POSITION,
+            VertexFormat::ARRAY_POSITION | 0x1000 | VertexFormat::ARRAY_COLOUR, everything};
         for (int i = 0; i < 3; ++i)
             shaders.push_back(object::make<MarkShader>(i + 1, masks[i]));
         for (int i = 0; i < 3; ++i)
@@ -313,7 +313,7 @@ struct Model {
     }
 
     GLenum primitive() {
-        const GLenum modes[] = {GL_TRIANGLES, GL_TRIANGLES,      GL_TRIANGLES,   GL_LINES,
+        const GLenum modes[] = {GL_TRIANGLES, GL_TRIANGLES,      GL_TRIANGLES,    GL_LINES,
                                 GL_POINTS,    GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN, GL_QUADS};
         return modes[below(8)];
     }

@@ -226,6 +226,48 @@ TEST_F(OptimizerTest, GroupsDrawsByShaderThenTexturesThenMaterial) {
                                  "glLineWidth(2)", m1, draw(0), draw(36)}));   // shader 2, mesh 0
 }
 
+// Blended meshes go after all others whatever their state costs, and their shader's
+// blending and depth mask wrap only their draws; a two-sided one switches culling off
+// for its own draw only.
+TEST_F(OptimizerTest, BlendedMeshesDrawLastInsideTheirBlendingState) {
+    auto glass = object::make<MarkShader>(2, VertexFormat::ARRAY_POSITION); // created first
+    glass->blended = true;
+    auto leaf = object::make<MarkShader>(3, VertexFormat::ARRAY_POSITION);
+    leaf->twoSided = true;
+    auto opaque = object::make<MarkShader>(4, VertexFormat::ARRAY_POSITION);
+    auto indices = indexBuffer(2, upTo(9));
+    auto glassLook = appearanceOf(glass.get(), material.get());
+    auto leafLook = appearanceOf(leaf.get(), material.get());
+    auto opaqueLook = appearanceOf(opaque.get(), material.get());
+    auto blended = indexMesh(vertices.get(), indices.get(), 0, 3, glassLook.get());
+    auto twoSided = indexMesh(vertices.get(), indices.get(), 3, 6, leafLook.get());
+    auto plain = indexMesh(vertices.get(), indices.get(), 6, 9, opaqueLook.get());
+    gl.glEnable(GL_CULL_FACE);
+    recorder.setInteger(GL_DEPTH_WRITEMASK, GL_TRUE);
+    Calls order;
+    for (const auto& call : compiledCalls({blended.get(), twoSided.get(), plain.get()}))
+        if (call.rfind("glLineWidth", 0) == 0 || call.rfind("glDraw", 0) == 0 ||
+            call.rfind("glEnable(GL_CULL", 0) == 0 || call.rfind("glDisable(GL_CULL", 0) == 0 ||
+            call.rfind("glEnable(GL_BLEND", 0) == 0 || call.rfind("glDisable(GL_BLEND", 0) == 0 ||
+            call.rfind("glDepthMask", 0) == 0)
+            order.push_back(call);
+    const auto draw = [](int first) {
+        return "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, " + test::pointerText(first) +
+               ")";
+    };
+    EXPECT_EQ(order, (Calls{"glLineWidth(3)", "glDisable(GL_CULL_FACE)", draw(6),
+                            "glEnable(GL_CULL_FACE)", "glLineWidth(4)", draw(12), "glLineWidth(2)",
+                            "glEnable(GL_BLEND)", "glDepthMask(GL_FALSE)", draw(0)}));
+    recorder.clear();
+    context->shaderStack.reset();
+    Calls after;
+    for (const auto& call : recorder.takeCalls())
+        if (call.rfind("glDepthMask", 0) == 0 || call.rfind("glDisable(GL_BLEND", 0) == 0)
+            after.push_back(call);
+    EXPECT_EQ(after, (Calls{"glDepthMask(GL_TRUE)", "glDisable(GL_BLEND)"}))
+        << "leaving the blended shader puts back what was there";
+}
+
 TEST_F(OptimizerTest, CarriesMaterialAndShaderToMeshesWithoutAppearance) {
     auto indices = indexBuffer(2, upTo(30));
     auto dressed = indexMesh(vertices.get(), indices.get(), 0, 9, appearance.get());

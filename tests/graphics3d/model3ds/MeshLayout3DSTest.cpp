@@ -170,5 +170,202 @@ TEST(MeshLayout3DSIndices, FacesNoGroupNamesBecomeOneRangeOverAllFaces) {
     EXPECT_EQ(indicesOf(layout), (std::vector<std::uint16_t>{0, 1, 2, 2, 1, 3}));
 }
 
+// ---- Smoothing groups and texture-map placement
+
+// A unit cube of 8 corners and 12 faces, counter-clockwise from outside, two faces a side
+// in the order -z, +z, -y, +y, -x, +x.
+Mesh3DS cube() {
+    const std::vector<float> corners = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0,
+                                        0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
+    return meshOf(corners, {{0, 2, 1},
+                            {0, 3, 2},
+                            {4, 5, 6},
+                            {4, 6, 7},
+                            {0, 1, 5},
+                            {0, 5, 4},
+                            {3, 7, 6},
+                            {3, 6, 2},
+                            {0, 4, 7},
+                            {0, 7, 3},
+                            {1, 2, 6},
+                            {1, 6, 5}});
+}
+
+struct Drawn {
+    std::vector<Vertex> vertices;
+    std::vector<std::uint32_t> indices;
+    Vertex corner(std::size_t face, int k) const { return vertices[indices[3 * face + k]]; }
+};
+
+Drawn drawnOf(const MeshLayout3DS& layout) {
+    Drawn drawn{verticesOf(layout), {}};
+    std::vector<std::uint8_t> bytes(std::size_t(layout.indexCount()) * layout.indexSize());
+    layout.writeIndices(bytes.data());
+    for (std::uint32_t i = 0; i < layout.indexCount(); ++i) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, &bytes[std::size_t(i) * layout.indexSize()], layout.indexSize());
+        drawn.indices.push_back(value);
+    }
+    return drawn;
+}
+
+// Six groups, one a side: 24 vertices, each corner with its side's normal.
+TEST(MeshLayout3DSSmoothing, ACubeOfSixGroupsHasFlatSidesOfTheirOwnVertices) {
+    Mesh3DS mesh = cube();
+    for (std::uint32_t side = 0; side < 6; ++side)
+        mesh.smoothing.insert(mesh.smoothing.end(), {1u << side, 1u << side});
+    const MeshLayout3DS layout(mesh);
+    EXPECT_EQ(layout.vertexCount(), 24u);
+    EXPECT_EQ(layout.indexSize(), 2u);
+    const Drawn drawn = drawnOf(layout);
+    const Vector axes[6] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
+    for (std::size_t face = 0; face < 12; ++face)
+        for (int k = 0; k < 3; ++k) {
+            expectNear(drawn.corner(face, k).normal, axes[face / 2]);
+            const std::uint16_t source = mesh.faces[4 * face + std::size_t(k)];
+            expectNear(drawn.corner(face, k).position,
+                       {mesh.positions[3 * source], mesh.positions[3 * source + 1],
+                        mesh.positions[3 * source + 2]});
+        }
+
+    // All in one group: every corner smooth across the three sides it touches.
+    std::fill(mesh.smoothing.begin(), mesh.smoothing.end(), 1u);
+    const MeshLayout3DS round(mesh);
+    EXPECT_EQ(round.vertexCount(), 8u);
+    const float third = 1.0f / std::sqrt(3.0f);
+    expectNear(drawnOf(round).corner(0, 0).normal, {-third, -third, -third});
+}
+
+// A cylinder: the side is one group, the caps are two others; the rim vertices are made
+// once for the side (radial normals) and once for each cap (axial). The side's quads are
+// cut along alternating diagonals so that every rim vertex has as much face area on
+// either side and the area-weighed sum is radial.
+TEST(MeshLayout3DSSmoothing, ACylinderKeepsItsRimSharpAndItsSideRound) {
+    constexpr int segments = 12;
+    std::vector<float> positions;
+    for (int ring = 0; ring < 2; ++ring)
+        for (int i = 0; i < segments; ++i) {
+            const double angle = 2 * 3.14159265358979 * i / segments;
+            positions.insert(positions.end(),
+                             {float(std::cos(angle)), float(std::sin(angle)), float(ring)});
+        }
+    positions.insert(positions.end(), {0, 0, 0, 0, 0, 1}); // the caps' centres
+    std::vector<std::array<std::uint16_t, 3>> faces;
+    std::vector<std::uint32_t> masks;
+    for (int i = 0; i < segments; ++i) {
+        const auto a = std::uint16_t(i), b = std::uint16_t((i + 1) % segments);
+        const auto c = std::uint16_t(a + segments), d = std::uint16_t(b + segments);
+        if (i % 2 == 0)
+            faces.insert(faces.end(), {{a, b, d}, {a, d, c}});
+        else
+            faces.insert(faces.end(), {{a, b, c}, {b, d, c}});
+        masks.insert(masks.end(), {1, 1});
+        faces.push_back({std::uint16_t(2 * segments), b, a});
+        masks.push_back(2);
+        faces.push_back({std::uint16_t(2 * segments + 1), c, d});
+        masks.push_back(4);
+    }
+    Mesh3DS mesh = meshOf(positions, faces);
+    mesh.smoothing = masks;
+    const MeshLayout3DS layout(mesh);
+    EXPECT_EQ(layout.vertexCount(), std::uint32_t(4 * segments + 2));
+    const Drawn drawn = drawnOf(layout);
+    for (std::size_t face = 0; face < faces.size(); ++face)
+        for (int k = 0; k < 3; ++k) {
+            const Vertex v = drawn.corner(face, k);
+            if (masks[face] == 2)
+                expectNear(v.normal, {0, 0, -1});
+            else if (masks[face] == 4)
+                expectNear(v.normal, {0, 0, 1});
+            else
+                expectNear(v.normal, {v.position[0], v.position[1], 0});
+        }
+}
+
+// Mask 0 is flat; a face in groups 1 and 2 smooths with faces of either, each of which
+// smooths with it but not with the other.
+TEST(MeshLayout3DSSmoothing, MaskZeroIsFlatAndSharedBitsDecideWhoSmoothsWithWhom) {
+    // Three faces round vertex 0: one in the xy plane, one in xz, one in yz.
+    Mesh3DS mesh = meshOf({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {{0, 1, 2}, {0, 3, 1}, {0, 2, 3}});
+    const Vector xy{0, 0, 1}, xz{0, 1, 0}, yz{1, 0, 0};
+    mesh.smoothing = {0, 0, 0};
+    Drawn drawn = drawnOf(MeshLayout3DS(mesh));
+    expectNear(drawn.corner(0, 0).normal, xy);
+    expectNear(drawn.corner(1, 0).normal, xz);
+    expectNear(drawn.corner(2, 0).normal, yz);
+
+    mesh.smoothing = {1, 1 | 2, 2};
+    drawn = drawnOf(MeshLayout3DS(mesh));
+    expectNear(drawn.corner(0, 0).normal, unit({xy[0] + xz[0], xy[1] + xz[1], xy[2] + xz[2]}));
+    expectNear(drawn.corner(1, 0).normal, unit({1, 1, 1}));
+    expectNear(drawn.corner(2, 0).normal, unit({xz[0] + yz[0], xz[1] + yz[1], xz[2] + yz[2]}));
+}
+
+// Splitting may make more vertices than 16-bit indices can name: the indices widen and
+// every face still draws its own corners.
+TEST(MeshLayout3DSSmoothing, MoreThanSixteenBitsOfVerticesWidenTheIndices) {
+    // A folded strip of 2 x 30,000 vertices, its 59,998 faces flat: each fold's vertices
+    // meet two planes, so twice as many vertices are made.
+    const int columns = 30000;
+    std::vector<float> positions;
+    for (int i = 0; i < columns; ++i)
+        positions.insert(positions.end(), {float(i), 0, float(i % 2), float(i), 1, float(i % 2)});
+    std::vector<std::array<std::uint16_t, 3>> faces;
+    for (int i = 0; i + 1 < columns; ++i) {
+        const auto a = std::uint16_t(2 * i), b = std::uint16_t(2 * i + 1);
+        faces.push_back({a, std::uint16_t(a + 2), b});
+        faces.push_back({b, std::uint16_t(a + 2), std::uint16_t(b + 2)});
+    }
+    Mesh3DS mesh = meshOf(positions, faces);
+    mesh.smoothing.assign(faces.size(), 0);
+    const MeshLayout3DS layout(mesh);
+    EXPECT_GT(layout.vertexCount(), 65535u);
+    EXPECT_EQ(layout.indexSize(), 4u);
+    const Drawn drawn = drawnOf(layout);
+    for (std::size_t face = 0; face < faces.size(); face += 997)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(drawn.corner(face, k).position[0],
+                      mesh.positions[3 * std::size_t(faces[face][std::size_t(k)])])
+                << "face " << face;
+    EXPECT_EQ(layout.indexCount(), 3 * faces.size());
+}
+
+// Without smoothing groups and placed maps the file's vertices stay one for one.
+TEST(MeshLayout3DSSmoothing, AMeshWithoutGroupsOrPlacementsKeepsItsVertices) {
+    const Mesh3DS mesh = cube();
+    const MeshLayout3DS layout(mesh);
+    EXPECT_EQ(layout.vertexCount(), 8u);
+    EXPECT_EQ(indicesOf(layout).size(), 36u);
+    EXPECT_EQ(indicesOf(layout)[0], 0u);
+}
+
+// A material's placement moves the coordinates of its faces' corners: scaled, offset,
+// then turned about the map's centre; corners shared with unplaced faces are made twice.
+TEST(MeshLayout3DSPlacement, CoordinatesAreScaledOffsetAndTurnedPerMaterial) {
+    Mesh3DS mesh = meshOf({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, {{0, 1, 2}, {0, 2, 3}});
+    mesh.texCoords = {0, 0, 1, 0, 1, 1, 0, 1};
+    mesh.hasTexCoords = true;
+    mesh.faceMaterials.push_back({"Tiled", 0, {0}});
+    mesh.faceMaterials.push_back({"Plain", 1, {1}});
+    std::vector<Material3DS> materials(2);
+    materials[0].textured = materials[1].textured = true;
+    materials[0].mapping.uScale = 2;
+    materials[0].mapping.vOffset = 0.5f;
+    const MeshLayout3DS layout(mesh, &materials);
+    EXPECT_EQ(layout.vertexCount(), 6u) << "corners 0 and 2 for each material";
+    const Drawn drawn = drawnOf(layout);
+    EXPECT_FLOAT_EQ(drawn.corner(0, 1).u, 2.0f) << "u of corner 1 scaled by 2";
+    EXPECT_FLOAT_EQ(drawn.corner(0, 1).v, 1.0f - 0.5f) << "v moved up by 0.5, then flipped";
+    EXPECT_FLOAT_EQ(drawn.corner(1, 1).u, 1.0f) << "the plain face's corner 2";
+    EXPECT_FLOAT_EQ(drawn.corner(1, 1).v, 0.0f);
+
+    TextureMapping3DS turned;
+    turned.rotation = 90;
+    float u = 1, v = 0.5f;
+    turned.apply(u, v);
+    EXPECT_NEAR(u, 0.5f, 1e-6f) << "a quarter turn about the centre";
+    EXPECT_NEAR(v, 1.0f, 1e-6f);
+}
+
 } // namespace
 } // namespace orvane::graphics3d

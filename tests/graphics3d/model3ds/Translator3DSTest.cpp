@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -354,6 +355,75 @@ TEST(Translator3DSRead, GroupsTakeTheMaterialOfTheirNameReadBeforeThem) {
     EXPECT_EQ(materialOf(6), 4);
     EXPECT_EQ(scene.meshes[5].editor, 0);
     EXPECT_EQ(scene.meshes[6].editor, 1) << "the second 3D-editor chunk";
+}
+
+// Smoothing groups, two sides, transparency and a map's placement; each chunk is kept
+// only where it can be trusted.
+TEST(Translator3DSRead, ReadsSmoothingSidesTransparencyAndPlacement) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    const Bytes file = test::modelFile(
+        {test::materialChunk({.name = "Glass",
+                              .texture = "GLASS.PNG",
+                              .transparency = 40,
+                              .twoSided = true,
+                              .placement = {.tiling = 0x12,
+                                            .uScale = 2,
+                                            .vScale = 3,
+                                            .uOffset = 0.25f,
+                                            .vOffset = infinity,
+                                            .rotation = 90}}),
+         test::materialChunk({.name = "Plain"}),
+         test::objectChunk("Inside", quadMesh({quadFaces({test::smoothingChunk({1, 6})})})),
+         test::objectChunk("Beside",
+                           quadMesh({quadFaces(), test::smoothingChunk({0, 0x80000000})})),
+         test::objectChunk("Short", quadMesh({quadFaces({test::smoothingChunk({1})})})),
+         test::objectChunk("Before", quadMesh({test::smoothingChunk({1, 1}), quadFaces()})),
+         test::objectChunk("Refaced", quadMesh({quadFaces({test::smoothingChunk({1, 2})}),
+                                                test::faceChunk({{0, 1, 2}})}))});
+    const Scene3DS scene = readScene(file);
+    ASSERT_EQ(scene.materials.size(), 2u);
+    const Material3DS& glass = scene.materials[0];
+    EXPECT_TRUE(glass.twoSided);
+    EXPECT_TRUE(glass.hasTransparency);
+    EXPECT_FLOAT_EQ(glass.transparency, 0.4f);
+    EXPECT_EQ(glass.mapping.flags, 0x12u);
+    EXPECT_EQ(glass.mapping.uScale, 2.0f);
+    EXPECT_EQ(glass.mapping.vScale, 3.0f);
+    EXPECT_EQ(glass.mapping.uOffset, 0.25f);
+    EXPECT_EQ(glass.mapping.vOffset, 0.0f) << "a number that is not finite keeps the default";
+    EXPECT_EQ(glass.mapping.rotation, 90.0f);
+    const Material3DS& plain = scene.materials[1];
+    EXPECT_FALSE(plain.twoSided);
+    EXPECT_FALSE(plain.hasTransparency);
+    EXPECT_TRUE(plain.mapping.isIdentity());
+
+    ASSERT_EQ(scene.meshes.size(), 5u);
+    EXPECT_EQ(scene.meshes[0].smoothing, (std::vector<std::uint32_t>{1, 6}));
+    EXPECT_EQ(scene.meshes[1].smoothing, (std::vector<std::uint32_t>{0, 0x80000000}))
+        << "masks directly in the mesh count like masks in the faces";
+    EXPECT_TRUE(scene.meshes[2].smoothing.empty()) << "one mask for two faces says nothing";
+    EXPECT_TRUE(scene.meshes[3].smoothing.empty()) << "masks before any face";
+    EXPECT_TRUE(scene.meshes[4].smoothing.empty()) << "masks of faces read over";
+}
+
+// Placement of coordinates as the file stores them (v up): scale, then offset, then a
+// turn about the map's centre.
+TEST(Translator3DSRead, PlacementScalesThenOffsetsThenTurnsAboutTheCentre) {
+    TextureMapping3DS mapping;
+    mapping.uScale = 2;
+    mapping.vScale = 4;
+    mapping.uOffset = 0.5f;
+    mapping.vOffset = -1;
+    float u = 0.25f, v = 0.5f;
+    mapping.apply(u, v);
+    EXPECT_FLOAT_EQ(u, 1.0f);
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    mapping = TextureMapping3DS();
+    mapping.rotation = 90;
+    u = 1, v = 0.5f;
+    mapping.apply(u, v);
+    EXPECT_NEAR(u, 0.5f, 1e-6f);
+    EXPECT_NEAR(v, 1.0f, 1e-6f) << "counter-clockwise: the right edge's middle turns to the top";
 }
 
 // ---- What is read of the stream
