@@ -3,7 +3,8 @@
 // walk followed by the vertex layout (smooth normals, flipped coordinates) and the index
 // lists of every mesh, which is the work of building short of the engine's buffer
 // objects. Figures are time per model and faces per second. The same from a file on disk,
-// and for the viewer's sample jet (data/f5e_05.3ds, run from the repository's root).
+// and for the viewer's sample jet (data/f5e_05.3ds, run from the repository's root);
+// and the generated models with smoothing groups, whose layout splits vertices.
 //
 // Then the whole translate() without textures: into buffers of ordinary memory (no OpenGL
 // context), and into buffer objects in an offscreen context; and the compilation of the
@@ -32,8 +33,9 @@ using test::Chunk;
 
 // A model of the given number of faces: meshes of at most 8,192 faces (a wavy grid of
 // quads with texture coordinates), each split over four material groups, and the four
-// materials before them, as exporters write them.
-test::Bytes generatedModel(int faces) {
+// materials before them, as exporters write them. Smoothed, each mesh's faces also carry
+// smoothing groups: bands of eight columns of quads, sharp where two bands meet.
+test::Bytes generatedModel(int faces, bool smoothed = false) {
     std::vector<Chunk> chunks;
     for (int m = 0; m < 4; ++m)
         chunks.push_back(test::materialChunk({.name = "Material" + std::to_string(m),
@@ -56,6 +58,12 @@ test::Bytes generatedModel(int faces) {
                 group.push_back(std::uint16_t(f));
             faceChunk.add(test::groupChunk("Material" + std::to_string(m), group));
         }
+        if (smoothed) {
+            std::vector<std::uint32_t> masks(std::size_t{std::uint32_t(meshFaces)});
+            for (int f = 0; f < meshFaces; ++f)
+                masks[std::size_t(f)] = 1u << (f / 2 % columns / 8);
+            faceChunk.add(test::smoothingChunk(masks));
+        }
         chunks.push_back(
             test::objectChunk("Mesh" + std::to_string(mesh), Chunk(0x4100)
                                                                  .add(test::vertexChunk(xyz))
@@ -68,14 +76,14 @@ test::Bytes generatedModel(int faces) {
 
 // Lays out every buildable mesh of the scene into the given memory.
 void layOut(const graphics3d::Scene3DS& scene, std::vector<std::uint8_t>& vertices,
-            std::vector<std::uint16_t>& indices) {
+            std::vector<std::uint8_t>& indices) {
     for (const graphics3d::Mesh3DS& mesh : scene.meshes) {
         if (!mesh.isBuildable())
             continue;
         const graphics3d::MeshLayout3DS layout(mesh);
         vertices.resize(std::size_t(layout.vertexCount()) * layout.vertexStride());
         layout.writeVertices(vertices.data());
-        indices.resize(layout.indexCount());
+        indices.resize(std::size_t(layout.indexCount()) * layout.indexSize());
         layout.writeIndices(indices.data());
         benchmark::DoNotOptimize(indices.data());
     }
@@ -87,13 +95,13 @@ void countFaces(benchmark::State& state, std::uint64_t faces, std::size_t bytes)
     state.counters["bytes"] = double(bytes);
 }
 
-void read(benchmark::State& state, bool layOutMeshes) {
+void read(benchmark::State& state, bool layOutMeshes, bool smoothed = false) {
     const int faces = int(state.range(0));
-    const test::Bytes bytes = generatedModel(faces);
+    const test::Bytes bytes = generatedModel(faces, smoothed);
     graphics3d::Translator3DS translator;
     graphics3d::Scene3DS scene;
     std::vector<std::uint8_t> vertices;
-    std::vector<std::uint16_t> indices;
+    std::vector<std::uint8_t> indices;
     for (auto _ : state) {
         io::MemoryFile file(bytes.data(), bytes.size());
         translator.read(file.getInputStream(), -1, scene);
@@ -108,7 +116,7 @@ void readFile(benchmark::State& state, const std::string& path) {
     graphics3d::Translator3DS translator;
     graphics3d::Scene3DS scene;
     std::vector<std::uint8_t> vertices;
-    std::vector<std::uint16_t> indices;
+    std::vector<std::uint8_t> indices;
     std::uint64_t faces = 0;
     for (auto _ : state) {
         auto file = object::Pointer<io::SystemFile>::adopt(
@@ -127,6 +135,11 @@ void BM_Read3DS(benchmark::State& state) {
 
 void BM_ReadAndLayOut3DS(benchmark::State& state) {
     read(state, true);
+}
+
+// The same models with smoothing groups: the layout splits vertices by normal.
+void BM_ReadAndLayOutSmoothed3DS(benchmark::State& state) {
+    read(state, true, true);
 }
 
 void BM_ReadAndLayOutFile3DS(benchmark::State& state) {
@@ -198,6 +211,10 @@ void BM_Translate3DS(benchmark::State& state) {
     translateEach(state, modelBytes(state));
 }
 
+void BM_TranslateSmoothed3DS(benchmark::State& state) {
+    translateEach(state, generatedModel(int(state.range(0)), true));
+}
+
 void BM_TranslateInContext3DS(benchmark::State& state) {
     const auto context = offscreenContext(state);
     if (context)
@@ -225,6 +242,7 @@ void BM_Compile3DS(benchmark::State& state) {
 
 BENCHMARK(BM_Read3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndLayOut3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndLayOutSmoothed3DS)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndLayOutFile3DS)
     ->Arg(1000)
     ->Arg(10000)
@@ -239,6 +257,7 @@ BENCHMARK(BM_Translate3DS)
     ->Arg(60000)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateSmoothed3DS)->Arg(10000)->Arg(60000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TranslateInContext3DS)
     ->Arg(1000)
     ->Arg(10000)

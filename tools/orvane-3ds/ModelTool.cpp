@@ -1,4 +1,5 @@
 #include "tools/orvane-3ds/ModelTool.h"
+#include "tools/orvane-3ds/ObjExport.h"
 
 #include "orvane/graphics3d/mesh/IndexMesh.h"
 #include "orvane/graphics3d/model3ds/Translator3DS.h"
@@ -9,7 +10,10 @@
 #include "orvane/object/Exception.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <new>
 #include <set>
 #include <string>
@@ -20,7 +24,8 @@ namespace orvane::tools {
 namespace {
 
 constexpr const char* usage = "usage: orvane-3ds info [--no-textures | --textures DIR] FILE...\n"
-                              "       orvane-3ds dump FILE\n";
+                              "       orvane-3ds dump FILE\n"
+                              "       orvane-3ds obj FILE OUT.obj [--textures DIR]\n";
 
 // Prints one line per chunk; details of a chunk arrive after its header and join its line.
 class TreePrinter : public graphics3d::ChunkListener3DS {
@@ -100,19 +105,6 @@ struct ModelCounts {
     graphics3d::BoundingVolume bounds;
 };
 
-// The indices an index mesh draws: its range cut at the buffer's end, or the whole
-// buffer for an empty range.
-std::uint64_t drawnIndices(const graphics3d::IndexMesh& mesh) {
-    const graphics3d::IndexBuffer* buffer = mesh.getIndexBuffer();
-    if (!buffer)
-        return 0;
-    const std::uint32_t count = buffer->indexCount();
-    if (mesh.getFirst() == mesh.getEnd())
-        return count;
-    const std::uint32_t end = std::min(mesh.getEnd(), count);
-    return end > mesh.getFirst() ? end - mesh.getFirst() : 0;
-}
-
 ModelCounts count(const graphics3d::StaticModel& model, const graphics3d::ModelBuilder3DS& builder,
                   bool texturesLoaded) {
     ModelCounts counts;
@@ -129,7 +121,7 @@ ModelCounts count(const graphics3d::StaticModel& model, const graphics3d::ModelB
                 if (vertexBuffers.insert(buffer).second)
                     counts.vertices += buffer->vertexCount();
         if (const auto* indexed = dynamic_cast<const graphics3d::IndexMesh*>(mesh))
-            counts.indices += drawnIndices(*indexed);
+            counts.indices += drawnRange(*indexed).count();
         if (mesh->getAppearance())
             appearances.insert(mesh->getAppearance());
     }
@@ -244,6 +236,110 @@ int info(const InfoOptions& options, std::FILE* out, std::FILE* err) {
     return failed ? 1 : 0;
 }
 
+// ---- obj
+
+struct ObjOptions {
+    const char* file = nullptr;
+    std::string out;
+    const char* textureDirectory = nullptr; // null: the model file's directory
+};
+
+bool parseObj(int argc, const char* const* argv, ObjOptions& options) {
+    if (argc != 4 && !(argc == 6 && std::strcmp(argv[4], "--textures") == 0))
+        return false;
+    options.file = argv[2];
+    options.out = argv[3];
+    if (argc == 6)
+        options.textureDirectory = argv[5];
+    return std::strncmp(options.file, "--", 2) != 0 && std::strncmp(argv[3], "--", 2) != 0;
+}
+
+// OUT.obj's materials file: the same name ending in .mtl.
+std::string mtlPathOf(const std::string& objPath) {
+    std::filesystem::path path(objPath);
+    path.replace_extension(".mtl");
+    return path.string();
+}
+
+// A file written whole or reported: closes it and answers whether every write got there.
+bool finish(std::FILE* file) {
+    const bool failed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !failed;
+}
+
+// map_Kd's path for a texture file name: the file the engine would read, relative to the
+// MTL's directory when it lies below it, else absolute; a texture that is not there keeps
+// the 3DS file's name.
+std::function<std::string(const std::string&)>
+textureMaps(const ObjOptions& options, const std::string& mtlPath, std::FILE* err) {
+    auto factory = object::make<graphics3d::TextureFactory>();
+    factory->setDirectory(options.textureDirectory ? options.textureDirectory
+                                                   : directoryOf(options.file).c_str());
+    const std::filesystem::path base = std::filesystem::absolute(mtlPath).parent_path();
+    const std::string file = options.file;
+    return [factory, base, file, err](const std::string& name) {
+        const std::string found = factory->locate(name.c_str());
+        if (found.empty()) {
+            std::fprintf(err, "%s: texture \"%s\" not found; map_Kd names it as the file does\n",
+                         file.c_str(), name.c_str());
+            return name;
+        }
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(found, error);
+        const std::filesystem::path relative = std::filesystem::relative(absolute, base, error);
+        const bool inside = !error && !relative.empty() && *relative.begin() != "..";
+        return (inside ? relative : absolute).generic_string();
+    };
+}
+
+int obj(const ObjOptions& options, std::FILE* out, std::FILE* err) {
+    const std::string mtlPath = mtlPathOf(options.out);
+    try {
+        // No texture is loaded: the buffers stay in ordinary memory and no OpenGL context
+        // is needed.
+        graphics3d::ModelBuilder3DS builder(nullptr);
+        auto file = object::Pointer<io::SystemFile>::adopt(
+            io::SystemFile::open(options.file, io::SystemFile::MODE_READ));
+        graphics3d::Translator3DS translator;
+        auto model = object::Pointer<graphics3d::Model>::adopt(
+            translator.translate(file->getInputStream(), -1, builder));
+        if (!model) {
+            std::fprintf(err, "%s: holds no 3D-editor chunk: no model to write\n", options.file);
+            return 1;
+        }
+        std::FILE* objFile = std::fopen(options.out.c_str(), "w");
+        std::FILE* mtlFile = objFile ? std::fopen(mtlPath.c_str(), "w") : nullptr;
+        if (!mtlFile) {
+            std::fprintf(err, "%s: cannot write: %s\n",
+                         objFile ? mtlPath.c_str() : options.out.c_str(), std::strerror(errno));
+            if (objFile)
+                std::fclose(objFile);
+            return 1;
+        }
+        const ObjCounts counts =
+            writeObj(static_cast<const graphics3d::StaticModel&>(*model), builder,
+                     std::filesystem::path(mtlPath).filename().string(),
+                     textureMaps(options, mtlPath, err), objFile, mtlFile);
+        const bool objWritten = finish(objFile), mtlWritten = finish(mtlFile);
+        if (!objWritten || !mtlWritten) {
+            std::fprintf(err, "%s: cannot write: %s\n",
+                         objWritten ? mtlPath.c_str() : options.out.c_str(), std::strerror(errno));
+            return 1;
+        }
+        std::fprintf(out, "wrote %s (%llu vertices, %llu faces) and %s (%zu materials)\n",
+                     options.out.c_str(), static_cast<unsigned long long>(counts.vertices),
+                     static_cast<unsigned long long>(counts.faces), mtlPath.c_str(),
+                     counts.materials);
+        return 0;
+    } catch (const object::Exception& e) {
+        std::fprintf(err, "%s: %s: %s\n", options.file, e.getName().cString(),
+                     e.getMessage().cString());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "%s: out of memory\n", options.file);
+    }
+    return 1;
+}
+
 } // namespace
 
 int runModelTool(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
@@ -252,6 +348,9 @@ int runModelTool(int argc, const char* const* argv, std::FILE* out, std::FILE* e
     InfoOptions options;
     if (argc >= 2 && std::strcmp(argv[1], "info") == 0 && parseInfo(argc, argv, options))
         return info(options, out, err);
+    ObjOptions objOptions;
+    if (argc >= 2 && std::strcmp(argv[1], "obj") == 0 && parseObj(argc, argv, objOptions))
+        return obj(objOptions, out, err);
     std::fputs(usage, err);
     return 2;
 }

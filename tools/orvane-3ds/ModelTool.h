@@ -29,6 +29,14 @@ namespace orvane::tools {
 //                           indented by depth, and what the reader took from the chunks it
 //                           knows (counts, names, colours, percentages, file names); then
 //                           a summary line, or the reader's error
+//   orvane-3ds obj FILE OUT.obj [--textures DIR]
+//                           builds the file's model as the engine does (without loading
+//                           textures) and writes it as OBJ to OUT.obj, its materials to the
+//                           same name ending in .mtl (see ObjExport.h), map_Kd naming the
+//                           texture file found in DIR or else the model file's directory
+//                           (a texture not found is named as the 3DS file names it, with a
+//                           warning on err); then prints
+//                             wrote OUT.obj (V vertices, F faces) and OUT.mtl (M materials)
 // argv[0] is the program's name. Reports go to out, failures to err as
 // "FILE: ExceptionClass: message" (info puts them on its status line). Answers the exit
 // code: 0, 1 when a file failed, 2 (after printing the usage) for bad arguments or when

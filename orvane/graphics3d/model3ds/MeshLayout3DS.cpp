@@ -12,6 +12,8 @@ namespace {
 
 using Normal = std::array<float, 3>;
 
+constexpr std::uint32_t NONE = 0xFFFFFFFFu;
+
 Normal unitOr(const float* sum, const float* fallback) {
     const float length = std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
     if (length > 0.0f && std::isfinite(length)) {
@@ -21,25 +23,20 @@ Normal unitOr(const float* sum, const float* fallback) {
     return {fallback[0], fallback[1], fallback[2]};
 }
 
-// A vertex to make: the file's vertex, the bits of its normal and its placement.
-struct Key {
-    std::uint32_t source;
-    std::uint32_t normal[3];
-    std::uint32_t mapping;
-    bool operator==(const Key&) const = default;
-};
-
-struct KeyHash {
-    std::size_t operator()(const Key& key) const noexcept {
-        std::uint64_t hash = 1469598103934665603ull;
-        for (std::uint32_t word :
-             {key.source, key.normal[0], key.normal[1], key.normal[2], key.mapping}) {
-            hash ^= word;
-            hash *= 1099511628211ull;
-        }
-        return std::size_t(hash);
-    }
-};
+// The cross product of a face's edges from its first corner: its normal, as long as
+// twice its area.
+inline void crossOf(const Mesh3DS& mesh, std::uint32_t face, float n[3]) noexcept {
+    const float* p = mesh.positions.data();
+    const std::uint16_t* corners = &mesh.faces[4 * std::size_t(face)];
+    const float* a = p + 3 * corners[0];
+    const float* b = p + 3 * corners[1];
+    const float* c = p + 3 * corners[2];
+    const float ab[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const float ac[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    n[0] = ab[1] * ac[2] - ab[2] * ac[1];
+    n[1] = ab[2] * ac[0] - ab[0] * ac[2];
+    n[2] = ab[0] * ac[1] - ab[1] * ac[0];
+}
 
 // The normals the corners of smoothed faces take at each vertex: for every mask met
 // there, the unit sum of the faces whose masks share a bit with it, each face weighed
@@ -178,25 +175,12 @@ void MeshLayout3DS::writeFace(std::uint32_t face, std::uint16_t* at) const noexc
 }
 
 // The cross product of a drawable face's edges: its normal, as long as twice its area.
-void MeshLayout3DS::crossOf(std::uint32_t face, float n[3]) const noexcept {
-    const float* p = mesh.positions.data();
-    const std::uint16_t* corners = &mesh.faces[4 * std::size_t(face)];
-    const float* a = p + 3 * corners[0];
-    const float* b = p + 3 * corners[1];
-    const float* c = p + 3 * corners[2];
-    const float ab[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    const float ac[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    n[0] = ab[1] * ac[2] - ab[2] * ac[1];
-    n[1] = ab[2] * ac[0] - ab[0] * ac[2];
-    n[2] = ab[0] * ac[1] - ab[1] * ac[0];
-}
-
 // Every face's cross product (zero for faces that are not drawn).
 std::vector<float> MeshLayout3DS::faceNormals() const {
     std::vector<float> normals(3 * std::size_t(mesh.faceCount), 0.0f);
     for (std::uint32_t face = 0; face < mesh.faceCount; ++face)
         if (isDrawable(face))
-            crossOf(face, &normals[3 * std::size_t(face)]);
+            crossOf(mesh, face, &normals[3 * std::size_t(face)]);
     return normals;
 }
 
@@ -206,18 +190,22 @@ std::vector<float> MeshLayout3DS::smoothNormals() const {
         if (!isDrawable(face))
             continue;
         float n[3];
-        crossOf(face, n);
+        crossOf(mesh, face, n);
         const std::uint16_t* corners = &mesh.faces[4 * std::size_t(face)];
-        for (int corner = 0; corner < 3; ++corner)
-            for (int axis = 0; axis < 3; ++axis)
-                sums[3 * std::size_t(corners[corner]) + axis] += n[axis];
+        for (int corner = 0; corner < 3; ++corner) {
+            float* sum = &sums[3 * std::size_t(corners[corner])];
+            sum[0] += n[0];
+            sum[1] += n[1];
+            sum[2] += n[2];
+        }
     }
-    std::vector<float> normals(sums.size());
-    for (std::size_t v = 0; v < mesh.vertexCount; ++v) {
-        const Normal unit = unitOr(&sums[3 * v], UNUSED_NORMAL);
-        std::copy(unit.begin(), unit.end(), &normals[3 * v]);
+    for (float* sum = sums.data(); sum != sums.data() + sums.size(); sum += 3) {
+        const Normal unit = unitOr(sum, UNUSED_NORMAL);
+        sum[0] = unit[0];
+        sum[1] = unit[1];
+        sum[2] = unit[2];
     }
-    return normals;
+    return sums;
 }
 
 template <class Visit>
@@ -261,8 +249,23 @@ void MeshLayout3DS::split() {
         return index;
     };
 
-    std::unordered_map<Key, std::uint32_t, KeyHash> index;
+    // The vertices made of each file vertex, chained: they are few (one per normal and
+    // placement met there), so a walk along the chain beats hashing.
+    std::vector<std::uint32_t> firstMade(mesh.vertexCount, NONE), nextMade;
+    nextMade.reserve(indices);
+    made.reserve(mesh.vertexCount);
     madeIndices.reserve(indices);
+    const auto vertexFor = [&](std::uint32_t vertex, const Normal& normal, std::uint32_t mapping) {
+        for (std::uint32_t m = firstMade[vertex]; m != NONE; m = nextMade[m])
+            if (made[m].mapping == mapping &&
+                std::memcmp(made[m].normal, normal.data(), sizeof made[m].normal) == 0)
+                return m;
+        const auto m = std::uint32_t(made.size());
+        made.push_back({vertex, {normal[0], normal[1], normal[2]}, mapping});
+        nextMade.push_back(firstMade[vertex]);
+        firstMade[vertex] = m;
+        return m;
+    };
     forEachDrawnFace([&](std::uint32_t face, int material) {
         if (face >= mesh.faceCount || !drawable[face]) {
             madeIndices.insert(madeIndices.end(), {0, 0, 0}); // drawn as nothing
@@ -278,12 +281,7 @@ void MeshLayout3DS::split() {
                 normal = {plain[3 * vertex], plain[3 * vertex + 1], plain[3 * vertex + 2]};
             else
                 normal = mask == 0 ? flat : groups.at(vertex, mask);
-            Key key{vertex, {}, mapping};
-            std::memcpy(key.normal, normal.data(), sizeof key.normal);
-            const auto [entry, fresh] = index.emplace(key, std::uint32_t(made.size()));
-            if (fresh)
-                made.push_back({vertex, {normal[0], normal[1], normal[2]}, mapping});
-            madeIndices.push_back(entry->second);
+            madeIndices.push_back(vertexFor(vertex, normal, mapping));
         }
     });
     // Faces that draw nothing name vertex 0, which must exist.
@@ -294,29 +292,30 @@ void MeshLayout3DS::split() {
 void MeshLayout3DS::writeVertices(void* memory) const {
     const std::uint32_t stride = vertexStride();
     auto* out = static_cast<std::uint8_t*>(memory);
-    const auto write = [&](std::uint32_t source, const float* normal,
-                           const TextureMapping3DS& mapping) {
+    const auto write = [&](std::uint32_t source, const float* normal, float u, float v) {
         std::memcpy(out + POSITION_OFFSET, &mesh.positions[3 * std::size_t(source)],
                     3 * sizeof(float));
         std::memcpy(out + NORMAL_OFFSET, normal, 3 * sizeof(float));
         if (mesh.hasTexCoords) {
-            float u = mesh.texCoords[2 * std::size_t(source)];
-            float v = mesh.texCoords[2 * std::size_t(source) + 1];
-            mapping.apply(u, v);
             const float uv[2] = {u, 1.0f - v};
             std::memcpy(out + TEXCOORD_OFFSET, uv, sizeof uv);
         }
         out += stride;
     };
+    const auto texCoord = [&](std::uint32_t source, int k) {
+        return mesh.hasTexCoords ? mesh.texCoords[2 * std::size_t(source) + k] : 0.0f;
+    };
     if (splitting) {
-        for (const Made& vertex : made)
-            write(vertex.source, vertex.normal, mappings[vertex.mapping]);
+        for (const Made& vertex : made) {
+            float u = texCoord(vertex.source, 0), v = texCoord(vertex.source, 1);
+            mappings[vertex.mapping].apply(u, v);
+            write(vertex.source, vertex.normal, u, v);
+        }
         return;
     }
     const std::vector<float> normals = smoothNormals();
-    const TextureMapping3DS asItIs;
     for (std::uint32_t v = 0; v < mesh.vertexCount; ++v)
-        write(v, &normals[3 * std::size_t(v)], asItIs);
+        write(v, &normals[3 * std::size_t(v)], texCoord(v, 0), texCoord(v, 1));
 }
 
 void MeshLayout3DS::writeIndices(void* memory) const {

@@ -84,7 +84,6 @@ private:
 
     bool isDrawable(std::uint32_t face) const noexcept;
     void writeFace(std::uint32_t face, std::uint16_t* at) const noexcept;
-    void crossOf(std::uint32_t face, float n[3]) const noexcept;
     std::vector<float> smoothNormals() const;
     std::vector<float> faceNormals() const;
     // Each range's faces in drawing order, the ungrouped ones last.

@@ -226,6 +226,7 @@ void ModelBuilder3DS::buildMeshes(const Mesh3DS& mesh, StaticModel& model,
         drawn->setEnd(range.first + range.count);
         Appearance* named = range.material >= 0 ? appearance(std::size_t(range.material)) : nullptr;
         Appearance* look = named ? named : appearanceWithoutMaterial();
+        drawn->name = mesh.objectName.c_str();
         drawn->setAppearance(look);
         if (look->shader && look->shader->blended)
             blended.push_back(drawn);

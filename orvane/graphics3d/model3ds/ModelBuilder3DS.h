@@ -38,9 +38,11 @@ class TextureManager;
 //   exception (a texture map naming no file raises io::TranslatorFormatException); with
 //   WARN the material is kept without that texture and the failure is recorded
 //   (textureFailures());
-// - per buildable triangle mesh one vertex buffer, one 16-bit index buffer and one
-//   IndexMesh (GL_TRIANGLES) per face-material group, in file order, with the appearance
-//   of the material the group named when it was read; the layout is MeshLayout3DS's,
+// - per buildable triangle mesh one vertex buffer, one index buffer (16-bit, or 32-bit
+//   where smoothing groups and placements split it into more vertices than 16 bits name)
+//   and one IndexMesh (GL_TRIANGLES, named after its object) per face-material group, in
+//   file order, with the appearance of the material the group named when it was read;
+//   the layout is MeshLayout3DS's,
 //   including its one range over all faces for a triangle mesh without groups. Meshes
 //   whose faces name no material read before them (or none at all) share one default
 //   appearance, a light grey ColourMaterial with the ColourShader, so they draw in one

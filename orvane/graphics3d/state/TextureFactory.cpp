@@ -1,12 +1,13 @@
 #include "orvane/graphics3d/state/TextureFactory.h"
 
 #include "orvane/graphics3d/state/Texture2D.h"
-#include "orvane/io/IOException.h"
+#include "orvane/io/FileName.h"
 #include "orvane/io/TranslatorException.h"
 #include "orvane/object/Pointer.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace orvane::graphics3d {
 
@@ -36,23 +37,31 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-io::SystemFile* TextureFactory::openImage(const std::string& name) {
+std::string TextureFactory::locate(const char* name) const {
     const std::string inDirectory = directory.cString();
-    try {
-        return io::SystemFile::open((inDirectory + name).c_str(), io::SystemFile::MODE_READ);
-    } catch (const io::FileNotFoundException&) {
-        for (const char* extension : graphics::TranslatorRoster::PICTURE_EXTENSIONS) {
-            const std::string other = withExtension(name, extension);
-            if (sameIgnoringCase(other, name))
-                continue;
-            try {
-                return io::SystemFile::open((inDirectory + other).c_str(),
-                                            io::SystemFile::MODE_READ);
-            } catch (const io::FileNotFoundException&) {
-            }
-        }
-        throw; // the name asked for is the one reported
+    const auto existing = [&](const std::string& candidate) {
+        const std::string path =
+            io::resolveCaseInsensitive(io::withSlashes((inDirectory + candidate).c_str()));
+        std::error_code error;
+        return std::filesystem::is_regular_file(path, error) ? path : std::string();
+    };
+    if (std::string path = existing(name); !path.empty())
+        return path;
+    for (const char* extension : graphics::TranslatorRoster::PICTURE_EXTENSIONS) {
+        const std::string other = withExtension(name, extension);
+        if (sameIgnoringCase(other, name))
+            continue;
+        if (std::string path = existing(other); !path.empty())
+            return path;
     }
+    return {};
+}
+
+io::SystemFile* TextureFactory::openImage(const std::string& name) {
+    const std::string found = locate(name.c_str());
+    // Nothing to open: the name asked for is the one the system's error reports.
+    const std::string path = found.empty() ? std::string(directory.cString()) + name : found;
+    return io::SystemFile::open(path.c_str(), io::SystemFile::MODE_READ);
 }
 
 Texture* TextureFactory::create(const char* name) {

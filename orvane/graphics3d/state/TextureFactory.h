@@ -33,6 +33,9 @@ public:
     // own exceptions for a file that does not decode, and those of createTexture2D. A
     // failure leaves no texture object behind.
     Texture* create(const char* name);
+    // The path of the file create(name) reads, as the file system spells it: `name` in
+    // the directory or its stem under another picture extension; empty when none exists.
+    std::string locate(const char* name) const;
 
     types::String getClassName() const override;
 

@@ -29,8 +29,8 @@ constexpr int SIZE = 32;
 // A square from (-1, -1) to (1, 1) at depth z (nearer the smaller), in material
 // `material`; it faces the viewer (+z) unless `away`.
 Chunk square(const std::string& material, float z, bool away = false) {
-    Chunk faces = away ? test::faceChunk({{0, 2, 1}, {0, 3, 2}})
-                       : test::faceChunk({{0, 1, 2}, {0, 2, 3}});
+    Chunk faces =
+        away ? test::faceChunk({{0, 2, 1}, {0, 3, 2}}) : test::faceChunk({{0, 1, 2}, {0, 2, 3}});
     faces.add(test::groupChunk(material, {0, 1}));
     return Chunk(0x4100)
         .add(test::vertexChunk({-1, -1, z, 1, -1, z, 1, 1, z, -1, 1, z}))
