@@ -135,15 +135,15 @@ bool guarded(Session& session, const Step& step) {
     object::raiseWithDetail(io::TranslatorFormatException(), detail);
 }
 
-// Ink to light: CMYK samples as Adobe writes them (inverted, so that 255 is no ink) or as
-// plain ink amounts, to red, green, blue.
-void cmykToRgb(std::uint8_t* out, const JSAMPLE* in, std::size_t count, bool inverted) {
+// Ink to light: CMYK samples as Adobe writes them, inverted (255 is no ink), to red, green,
+// blue. Files without Adobe's marker are read the same way, as other decoders read them:
+// CMYK encoders write inverted samples whether or not they write the marker, and taking
+// them for plain ink amounts turns such a picture into its negative.
+void cmykToRgb(std::uint8_t* out, const JSAMPLE* in, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, in += 4, out += 3) {
-        const unsigned k = inverted ? in[3] : 255u - in[3];
-        for (int c = 0; c < 3; ++c) {
-            const unsigned light = inverted ? in[c] : 255u - in[c];
-            out[c] = std::uint8_t((light * k + 127) / 255);
-        }
+        const unsigned k = in[3];
+        for (int c = 0; c < 3; ++c)
+            out[c] = std::uint8_t((in[c] * k + 127) / 255);
     }
 }
 
@@ -159,7 +159,7 @@ bool readInkRows(Session& session, Image& image, JSAMPLE* buffer) {
         if (jpeg_read_scanlines(&cinfo, row, 1) == 0)
             return false;
         cmykToRgb(pixels + std::size_t(y) * std::size_t(image.getRowBytes()), buffer,
-                  cinfo.output_width, cinfo.saw_Adobe_marker);
+                  cinfo.output_width);
     }
     return true;
 }

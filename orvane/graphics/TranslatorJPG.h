@@ -6,7 +6,7 @@
 namespace orvane::graphics {
 
 // JPEG pictures, read with libjpeg. Every picture, grey, colour or ink (CMYK, and YCCK,
-// which libjpeg turns into CMYK; Adobe's inverted samples recognised by their marker),
+// which libjpeg turns into CMYK; samples read as Adobe's inverted ones, marker or not),
 // becomes a 24-bit red, green, blue image (PixelFormat::RGB24). Any error libjpeg reports
 // (not a JPEG, corrupt data, an empty stream) raises TranslatorFormatException with
 // libjpeg's words as its detail. A stream that ends early is finished as if its

@@ -133,14 +133,29 @@ bool staysIndexed(png_structp png, png_infop info, const Layout& file) {
            !png_get_valid(png, info, PNG_INFO_bKGD);
 }
 
+// Whether libpng composes a 16-bit picture on its background in linear light: a bKGD chunk
+// under alpha (or tRNS) in a file whose gamma is known (gAMA, or sRGB, which implies one).
+// Asked for 8-bit samples, libpng keeps 11 bits of each for its gamma tables, and near black
+// the composite then moves in steps of up to 8 levels; such pictures are composed at 16 bits
+// and narrowed afterwards (narrowRows). libpng composes 8-bit files with 8-bit tables
+// whatever it is asked, so those keep its precision.
+bool composesSixteenBitsInLinearLight(png_structp png, png_infop info, const Layout& file) {
+    double gamma = 0.0;
+    const bool alpha = (file.colourType & PNG_COLOR_MASK_ALPHA) != 0 ||
+                       png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    return file.bitDepth == 16 && alpha && png_get_valid(png, info, PNG_INFO_bKGD) &&
+           png_get_gAMA(png, info, &gamma) && gamma > 0.0;
+}
+
 // The decoding settings, in this order: 8-bit samples (grey levels scaled to 0..255,
 // palette indices kept), transparency as alpha, alpha composed on the file's background,
 // gamma corrected for the screen. libpng corrects the palette of an indexed picture only
 // when another transformation runs (so for 1, 2 and 4-bit files, not for 8-bit ones):
 // pictures that stay indexed are left to correctPaletteGamma() instead, the one rule for
-// every depth.
-void setTransformations(png_structp png, png_infop info, const Layout& file) {
-    if (file.bitDepth == 16)
+// every depth. With wide, 16-bit samples stay so, for narrowRows().
+// Answers the number of passes libpng reads the rows in.
+int setTransformations(png_structp png, png_infop info, const Layout& file, bool wide) {
+    if (file.bitDepth == 16 && !wide)
         png_set_strip_16(png);
     if (file.bitDepth < 8) {
         if (file.colourType == PNG_COLOR_TYPE_GRAY)
@@ -156,8 +171,36 @@ void setTransformations(png_structp png, png_infop info, const Layout& file) {
     double gamma = 0.0;
     if (png_get_gAMA(png, info, &gamma) && !staysIndexed(png, info, file))
         png_set_gamma(png, screenGamma, gamma);
-    png_set_interlace_handling(png);
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
+    return passes;
+}
+
+// Reads every row (every pass of an interlaced file) of 16-bit samples through one row
+// buffer into the 8-bit image, each sample keeping its high byte, as png_set_strip_16 does.
+// row must hold the rows libpng gives. Runs inside guarded(): holds nothing with a
+// destructor.
+void narrowRows(png_structp png, int passes, Image& image, png_bytep row) {
+    auto* pixels = static_cast<std::uint8_t*>(image.pixels());
+    const png_uint_32 width = png_uint_32(image.getWidth());
+    const png_uint_32 height = png_uint_32(image.getHeight());
+    const std::size_t channels = std::size_t(image.getRowBytes()) / width;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, row, nullptr);
+            if (passes > 1 && !PNG_ROW_IN_INTERLACE_PASS(y, pass))
+                continue; // libpng left the row alone
+            std::uint8_t* out = pixels + std::size_t(y) * std::size_t(image.getRowBytes());
+            for (png_uint_32 x = 0; x < width; ++x) {
+                if (passes > 1 && !PNG_COL_IN_INTERLACE_PASS(x, pass))
+                    continue; // not this pass's pixel: the buffer holds an older one
+                for (std::size_t c = 0; c < channels; ++c) {
+                    const std::size_t at = std::size_t(x) * channels + c;
+                    out[at] = row[2 * at];
+                }
+            }
+        }
+    }
 }
 
 // The screen gamma correction libpng applies to 8-bit values for a file gamma, computed as
@@ -257,18 +300,31 @@ Image* TranslatorPNG::translate(io::InputStream* stream, int) {
         object::raiseWithDetail(io::TranslatorMemoryException(), "PNG: picture too large");
 
     Layout decoded;
+    bool wide = false;
+    int passes = 1;
     if (!guarded(png, [&] {
-            setTransformations(png, info, file);
+            wide = composesSixteenBitsInLinearLight(png, info, file);
+            passes = setTransformations(png, info, file, wide);
             decoded = layoutOf(png, info);
         }))
         fail(source);
     // libpng writes every row (every pass of an interlaced file) or fails.
     ImageHolder image =
         allocateImage(formatFor(decoded), decoded.width, decoded.height, PixelMemory::UNCLEARED);
-    if (decoded.rowBytes != std::size_t(image->getRowBytes()))
+    if (decoded.rowBytes != std::size_t(image->getRowBytes()) * (wide ? 2 : 1))
         throw io::TranslatorFormatException(); // libpng would write rows of another size
     carryPalette(png, info, file, *image);
 
+    if (wide) {
+        std::unique_ptr<png_byte[]> row(new (std::nothrow) png_byte[decoded.rowBytes]);
+        if (!row)
+            throw io::TranslatorMemoryException();
+        image->lock();
+        if (!guarded(png, [&] { narrowRows(png, passes, *image, row.get()); }))
+            fail(source);
+        image->unlock();
+        return image.release();
+    }
     std::unique_ptr<png_bytep[]> rows(new (std::nothrow) png_bytep[decoded.height + 1]);
     if (!rows)
         throw io::TranslatorMemoryException();

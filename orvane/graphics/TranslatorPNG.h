@@ -8,7 +8,8 @@ namespace orvane::graphics {
 // PNG pictures, read with libpng. The file's samples are brought to 8 bits (16-bit ones
 // cut to their high byte; 1, 2 and 4-bit grey levels scaled to 0..255, palette indices of
 // those depths widened to a byte each without scaling), transparency (tRNS) becomes an
-// alpha channel, a background colour (bKGD) is composed under any alpha, and a gamma
+// alpha channel, a background colour (bKGD) is composed under any alpha (in linear light
+// when the file gives its gamma; 16-bit files then at 16 bits, cut afterwards), and a gamma
 // (gAMA) is corrected for a 2.2 screen, in that order. A picture that stays indexed has
 // its palette corrected, whatever its depth and interlacing (corrections within 5 % of
 // none are skipped, as libpng does for samples). The

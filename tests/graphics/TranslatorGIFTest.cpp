@@ -31,6 +31,52 @@ Bytes entry(const Image& image, int index) {
     return Bytes(e, e + 4);
 }
 
+// What a graphic control extension says: the image's disposal method and transparent index
+// (-1: none).
+struct Control {
+    int disposal = 0;
+    int transparent = -1;
+};
+
+// The file with the graphic control extensions gifFile() wrote (one before each image with
+// controlBlock) set, in file order, to controls.
+Bytes withControls(Bytes gif, const std::vector<Control>& controls) {
+    std::size_t at = 13;
+    if (gif[10] & 0x80)
+        at += 3u << ((gif[10] & 7) + 1);
+    auto skipSubBlocks = [&] {
+        while (gif.at(at) != 0)
+            at += gif[at] + 1u;
+        ++at;
+    };
+    std::size_t next = 0;
+    while (gif.at(at) != 0x3B) {
+        if (gif[at] == 0x21) {
+            if (gif[at + 1] == 0xF9 && next < controls.size()) {
+                const Control& c = controls[next++];
+                gif[at + 3] = std::uint8_t(c.disposal << 2 | (c.transparent >= 0 ? 1 : 0));
+                gif[at + 6] = std::uint8_t(std::max(c.transparent, 0));
+            }
+            at += 2;
+        } else { // an image: descriptor, local map, code size, then its data
+            const std::uint8_t flags = gif.at(at + 9);
+            at += 10 + ((flags & 0x80) ? 3u << ((flags & 7) + 1) : 0) + 1;
+        }
+        skipSubBlocks();
+    }
+    EXPECT_EQ(next, controls.size()) << "one control block for each setting";
+    return gif;
+}
+
+// A screen of width x 1 over the map colours(16, 0), with background index 7.
+Gif strip(int width, std::vector<GifImage> images) {
+    return {.width = width,
+            .height = 1,
+            .background = 7,
+            .globalMap = colours(16, 0),
+            .images = std::move(images)};
+}
+
 TEST(GifCanvas, InterlacedRowsLandInTheOrderOfTheFourPasses) {
     // Stored rows carry their position in the file: 0 to 8.
     std::vector<Bytes> stored;
@@ -180,12 +226,10 @@ TEST(GifFailures, BadFilesRaiseTheFormatExceptionAndTheTranslatorGoesOn) {
                       .globalMap = colours(4, 0),
                       .images = {{.width = 3, .height = 2, .rows = {{1, 2, 3}, {3, 2, 1}}}}};
     const Bytes good = gifFile(picture);
-    Gif outside = picture;
-    outside.images[0].left = 1;
     Bytes wrongRecord = good;
     wrongRecord[wrongRecord.size() - 1] = 'x';
     const Bytes truncated(good.begin(), good.end() - 6);
-    for (const Bytes& bad : {gifFile(outside), wrongRecord, truncated, Bytes{'G', 'I', 'F'}}) {
+    for (const Bytes& bad : {wrongRecord, truncated, Bytes{'G', 'I', 'F'}}) {
         EXPECT_THROW(decode(translator, bad), io::TranslatorFormatException);
         auto image = decode(translator, good);
         ASSERT_TRUE(image);
@@ -217,6 +261,101 @@ TEST(GifCanvas, EmptyImagesAreReadPast) {
                                                {.width = 2, .height = 1, .rows = {{1, 1}}}}}));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelsOf(*image), (Bytes{1, 1}));
+}
+
+TEST(GifCanvas, ImagesReachingOutsideTheScreenAreClippedToIt) {
+    // A 3 x 2 screen: an image hanging over the bottom-right corner, one wholly to the right
+    // of the screen (read past), then one in the top-left corner.
+    auto image = decode(
+        translator,
+        gifFile(
+            {.width = 3,
+             .height = 2,
+             .background = 7,
+             .globalMap = colours(16, 0),
+             .images = {
+                 {.left = 1, .top = 1, .width = 3, .height = 2, .rows = {{1, 2, 3}, {4, 5, 6}}},
+                 {.left = 3, .width = 2, .height = 2, .interlaced = true, .rows = {{9, 9}, {9, 9}}},
+                 {.width = 1, .height = 1, .rows = {{8}}}}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{8, 7, 7, /**/ 7, 1, 2}));
+}
+
+TEST(GifTransparency, TransparentPixelsLeaveWhatLiesBelow) {
+    // The second image's index 3 is transparent: the first image's pixels stay, and the
+    // picture stays indexed.
+    auto image =
+        decode(translator,
+               withControls(
+                   gifFile(strip(
+                       3, {{.width = 3, .height = 1, .rows = {{1, 2, 3}}},
+                           {.width = 3, .height = 1, .rows = {{3, 5, 3}}, .controlBlock = true}})),
+                   {{.transparent = 3}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 5, 3}));
+}
+
+TEST(GifTransparency, ATransparentFirstImageGivesAlpha) {
+    // Its transparent pixels keep their colour, and the screen it leaves uncovered is the
+    // background colour, both transparent. colours(n, base)[i] is (base + i, base + 2i, i).
+    auto image = decode(
+        translator,
+        withControls(
+            gifFile(strip(3, {{.width = 2, .height = 1, .rows = {{3, 4}}, .controlBlock = true}})),
+            {{.transparent = 3}}));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{3, 6, 3, 0, 4, 8, 4, 255, 7, 14, 7, 0}));
+
+    // A transparent index that no pixel uses changes nothing.
+    auto unused = decode(
+        translator,
+        withControls(
+            gifFile(strip(2, {{.width = 2, .height = 1, .rows = {{1, 2}}, .controlBlock = true}})),
+            {{.transparent = 3}}));
+    ASSERT_TRUE(unused);
+    EXPECT_EQ(unused->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*unused), (Bytes{1, 2}));
+}
+
+TEST(GifTransparency, DisposalHappensBeforeTheNextImage) {
+    // Restore to previous: the second image is gone when the third is drawn.
+    auto restored = decode(
+        translator,
+        withControls(
+            gifFile(
+                strip(3, {{.width = 3, .height = 1, .rows = {{1, 2, 3}}},
+                          {.left = 1, .width = 1, .height = 1, .rows = {{4}}, .controlBlock = true},
+                          {.left = 2, .width = 1, .height = 1, .rows = {{5}}}})),
+            {{.disposal = 3}}));
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(restored->getFormat(), PixelFormat::INDEX8);
+    EXPECT_EQ(pixelsOf(*restored), (Bytes{1, 2, 5}));
+    // The first image restored gives back the plain screen.
+    auto first = decode(
+        translator,
+        withControls(
+            gifFile(strip(2, {{.width = 2, .height = 1, .rows = {{1, 2}}, .controlBlock = true},
+                              {.left = 1, .width = 1, .height = 1, .rows = {{4}}}})),
+            {{.disposal = 3}}));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(pixelsOf(*first), (Bytes{7, 4}));
+
+    // Restore to background: the first image's area turns transparent, keeping its
+    // colours; where the next image is transparent too nothing is left (transparent
+    // black). The last image's own disposal has not happened.
+    auto cleared = decode(
+        translator,
+        withControls(
+            gifFile(strip(
+                3, {{.width = 2, .height = 1, .rows = {{1, 2}}, .controlBlock = true},
+                    {.left = 1, .width = 2, .height = 1, .rows = {{5, 6}}, .controlBlock = true}})),
+            {{.disposal = 2}, {.disposal = 2, .transparent = 5}}));
+    ASSERT_TRUE(cleared);
+    EXPECT_EQ(cleared->getFormat(), PixelFormat::RGBA32);
+    EXPECT_EQ(pixelsOf(*cleared), (Bytes{1, 2, 1, 0, 0, 0, 0, 0, 6, 12, 6, 255}));
 }
 
 } // namespace

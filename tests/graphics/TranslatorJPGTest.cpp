@@ -135,6 +135,20 @@ TEST(JpegDecoding, ExifAndBareFilesAreRecognisedByTheirStartOfImage) {
     EXPECT_FALSE(translator.identify(&almost));
 }
 
+// The file without its Adobe (APP14) segment.
+Bytes withoutAdobeMarker(Bytes file) {
+    for (std::size_t at = 2; at + 4 <= file.size() && file[at] == 0xFF && file[at + 1] != 0xDA;) {
+        const std::size_t length = std::size_t(file[at + 2] << 8 | file[at + 3]);
+        if (file[at + 1] == 0xEE) {
+            file.erase(file.begin() + long(at), file.begin() + long(at + 2 + length));
+            return file;
+        }
+        at += 2 + length;
+    }
+    ADD_FAILURE() << "no Adobe segment";
+    return file;
+}
+
 TEST(JpegDecoding, InkPicturesBecomeRedGreenBlue) {
     // Adobe's CMYK samples are inverted: 255 is no ink. Flat blocks: no ink, full cyan,
     // full magenta and yellow, half black.
@@ -163,6 +177,23 @@ TEST(JpegDecoding, InkPicturesBecomeRedGreenBlue) {
                             expected[block][c], 3)
                     << "space " << stored << " block " << block << " channel " << c;
     }
+
+    // Without Adobe's marker the samples are read the same way: encoders that leave it out
+    // still write inverted samples.
+    const Bytes file = withoutAdobeMarker(jpegFile({.width = 64,
+                                                    .height = 16,
+                                                    .colourSpace = JCS_CMYK,
+                                                    .quality = 100,
+                                                    .storedSpace = JCS_CMYK,
+                                                    .samples = samples}));
+    auto unmarked = decode(translator, file);
+    ASSERT_TRUE(unmarked);
+    const Bytes out = pixelsOf(*unmarked);
+    for (int block = 0; block < 4; ++block)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(out[std::size_t(8 * 64 * 3 + (block * 16 + 8) * 3 + c)], expected[block][c],
+                        3)
+                << "without the marker, block " << block << " channel " << c;
 }
 
 // The file with its frame header's height and width replaced.

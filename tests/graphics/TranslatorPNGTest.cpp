@@ -6,6 +6,8 @@
 #include "tests/support/FailingStream.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <zlib.h>
 
 namespace orvane::graphics {
@@ -224,6 +226,54 @@ TEST(PngTransparency, AlphaIsComposedOnTheFilesBackground) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->getFormat(), PixelFormat::RGB24);
     EXPECT_EQ(pixels(*image), (Bytes{200, 100, 50, 7, 8, 9}));
+}
+
+TEST(PngTransparency, SixteenBitAlphaIsComposedInLinearLightAtFullPrecision) {
+    // A file of gamma 1 / 2.2 (no correction for the screen, so the composite is stored in
+    // the file's own encoding): alpha is composed on the background in linear light. Near
+    // black that used to move in steps of 8 levels.
+    const double fileGamma = 0.45455;
+    const unsigned background[3] = {22925, 6486, 55306};
+    const std::vector<unsigned> pixel[4] = {{55929, 961, 59433, 62906},
+                                            {33838, 2178, 30290, 56217},
+                                            {40000, 20000, 60000, 32768},
+                                            {40000, 20000, 60000, 65535}};
+    auto composite = [&](const std::vector<unsigned>& p, int c) {
+        const double a = p[3] / 65535.0;
+        const double linear = a * std::pow(p[std::size_t(c)] / 65535.0, 1 / fileGamma) +
+                              (1 - a) * std::pow(background[c] / 65535.0, 1 / fileGamma);
+        return 255 * std::pow(linear, fileGamma);
+    };
+    // An 8 x 8 picture of the four pixels, so that interlaced files use every pass.
+    Samples samples(8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            for (unsigned v : pixel[(x + y) % 4])
+                samples[std::size_t(y)].push_back(v);
+    for (bool interlaced : {false, true}) {
+        auto image = decodePng(
+            {.width = 8,
+             .height = 8,
+             .bitDepth = 16,
+             .colourType = PNG_COLOR_TYPE_RGB_ALPHA,
+             .interlaced = interlaced,
+             .rows = pngRows(samples, 16),
+             .background = png_color_16{0, png_uint_16(background[0]), png_uint_16(background[1]),
+                                        png_uint_16(background[2]), 0},
+             .gamma = fileGamma});
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->getFormat(), PixelFormat::RGB24);
+        const Bytes out = pixels(*image);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(out[std::size_t(24 * y + 3 * x + c)],
+                                composite(pixel[(x + y) % 4], c), 1.0)
+                        << "interlaced " << interlaced << " at " << x << ", " << y << " channel "
+                        << c;
+        // Opaque pixels keep their samples' high byte, as without a background.
+        EXPECT_EQ(Bytes(out.begin() + 9, out.begin() + 12), (Bytes{156, 78, 234}));
+    }
 }
 
 TEST(PngTransparency, FileGammaIsCorrectedForTheScreen) {

@@ -178,6 +178,16 @@ TEST(TgaRunLength, OverlongAndTruncatedPacketsStayInsideTheImage) {
                                .pixelData = {0xFF, 0x34, 0x92, 0x7F, 1, 2}});
     ASSERT_TRUE(overlong);
     EXPECT_EQ(pixelsOf(*overlong), (Bytes{0x34, 0x12, 0x34, 0x12}));
+    EXPECT_FALSE(overlong->isTruncated());
+    // Bottom-up, the pixels past the end do not come back at the top: three of the first
+    // colour fill the bottom row and the top row's left, one of the second ends it.
+    auto bottomUp = decodeTga({.imageType = 10,
+                               .width = 2,
+                               .height = 2,
+                               .depth = 24,
+                               .pixelData = {0x82, 1, 2, 3, 0x82, 4, 5, 6}});
+    ASSERT_TRUE(bottomUp);
+    EXPECT_EQ(pixelsOf(*bottomUp), (Bytes{1, 2, 3, 4, 5, 6, /**/ 1, 2, 3, 1, 2, 3}));
     // A raw packet of 4 pixels of which one and a half are present.
     auto cut = decodeTga({.imageType = 10,
                           .width = 2,
