@@ -5,8 +5,11 @@
 #   lib/cmake/Orvane/                       the CMake package: find_package(Orvane) gives
 #                                           Orvane::foundation, ::io, ::native, ::app, ::render
 #   lib/pkgconfig/orvane-<layer>.pc         one pkg-config file per public layer
-#   bin/                                    orvane-image, orvane-3ds, orvane-viewer (each
-#                                           installed by its own folder, when it is built)
+#   bin/                                    orvane-image, orvane-3ds, orvane-viewer,
+#                                           orvane-thumbnail (each installed by its own
+#                                           folder, when it is built)
+#   share/thumbnailers/orvane.thumbnailer   the file managers' entry for orvane-thumbnail
+#   share/mime/packages/orvane-3ds.xml      the 3DS MIME type, image/x-3ds
 #   share/orvane/data/                      the sample jet and its textures
 #
 # The sample data keeps the layout of the source tree (data/f5e_05.3ds beside its

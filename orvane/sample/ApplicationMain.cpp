@@ -17,6 +17,9 @@ bool displayNamed() {
 } // namespace
 
 int applicationMain(const Options& options) {
+    // A picture per model needs no window, and a window would only flash by for each.
+    if (options.snapshotsInDirectory())
+        return OffscreenViewer(options).run();
     if (!displayNamed()) {
         if (!options.snapshot.empty() || options.benchmark)
             return OffscreenViewer(options).run();

@@ -38,7 +38,9 @@ void FrameMonitor::start() {
 void FrameMonitor::showOn(Gui& gui, const std::string& name, std::uint64_t triangles) {
     modelName = name;
     modelTriangles = triangles;
-    if (settings.statistics && !overlay)
+    if (overlay)
+        overlay->setModel(modelName.c_str(), modelTriangles);
+    else if (settings.statistics)
         toggleOverlay(gui);
 }
 

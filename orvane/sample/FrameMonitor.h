@@ -46,7 +46,8 @@ public:
 
     // Installs the call counter, with the render context current.
     void start();
-    // Adds the overlay to the GUI (with statistics) and names the model it shows.
+    // Adds the overlay to the GUI (with statistics) and names the model it shows; called
+    // again for another model, the overlay shown names that one.
     void showOn(Gui& gui, const std::string& modelName, std::uint64_t triangles);
     // Shows the overlay on the GUI when it is hidden and hides it when it is shown.
     void toggleOverlay(Gui& gui);

@@ -2,11 +2,13 @@
 
 #include "orvane/application/Application.h"
 #include "orvane/graphics3d/gl/GL.h"
+#include "orvane/gui/Window.h"
 #include "orvane/native/Display.h"
 #include "orvane/native/Window.h"
 #include "orvane/object/Exception.h"
 #include "orvane/sample/Options.h"
 
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -29,8 +31,7 @@ GraphicsView::GraphicsView(const graphics::Rectangle<float>& area)
     alphaBits = 8;
     stencilBits = 8;
     depthBits = 24;
-    settings.model = Options::SAMPLE_MODEL;
-    settings.textures = Options::SAMPLE_TEXTURES;
+    settings.models = {{Options::SAMPLE_MODEL, Options::SAMPLE_TEXTURES}};
 }
 
 GraphicsView::~GraphicsView() {
@@ -40,6 +41,9 @@ GraphicsView::~GraphicsView() {
 
 void GraphicsView::configure(Settings newSettings) {
     settings = std::move(newSettings);
+    if (settings.models.empty())
+        settings.models = {{Options::SAMPLE_MODEL, Options::SAMPLE_TEXTURES}};
+    shown = 0;
 }
 
 bool GraphicsView::attach() {
@@ -71,32 +75,117 @@ bool GraphicsView::setUpScene() {
     monitor = new FrameMonitor(settings.frames, stdout);
     monitor->start();
     std::string failure;
-    try {
-        scene = new Scene();
-        int width = 0, height = 0;
-        viewportSize(width, height);
-        scene->setAspect(width, height);
-        if (scene->load(settings.model, settings.textures, settings.framed)) {
-            for (const std::string& warning : scene->warnings())
-                reportFailure("warning: " + warning);
-            gui->limitZoomFor(scene->reach(), scene->camera.near, scene->camera.far);
-            monitor->showOn(*gui, fileNameOf(settings.model), scene->triangles());
-        } else {
-            failure = scene->failure();
-        }
-    } catch (const object::Exception& exception) {
-        failure = displayName(settings.model) + ": " + exception.getName().cString() + ": " +
-                  exception.getMessage().cString();
-    } catch (const std::exception& exception) {
-        failure = displayName(settings.model) + ": " + exception.what();
-    }
-    if (!failure.empty()) {
+    Scene* first = loadScene(settings.models[shown], failure);
+    if (!first) {
         reportFailure(failure);
         state.store(State::FAILED, std::memory_order_release);
         return false;
     }
+    installScene(first);
+    watchShownModel();
     state.store(State::SHOWING, std::memory_order_release);
     return true;
+}
+
+Scene* GraphicsView::loadScene(const ModelFile& file, std::string& failure) {
+    auto next = object::make<Scene>();
+    try {
+        int width = 0, height = 0;
+        viewportSize(width, height);
+        next->setAspect(width, height);
+        if (!next->load(file.path, file.textures, settings.framed)) {
+            failure = next->failure();
+            return nullptr;
+        }
+        for (const std::string& warning : next->warnings())
+            reportFailure("warning: " + warning);
+        next->retain(); // the caller's, once the pointer lets go of its own
+        return next.get();
+    } catch (const object::Exception& exception) {
+        failure = displayName(file.path) + ": " + exception.getName().cString() + ": " +
+                  exception.getMessage().cString();
+    } catch (const std::exception& exception) {
+        failure = displayName(file.path) + ": " + exception.what();
+    }
+    return nullptr;
+}
+
+void GraphicsView::installScene(Scene* next) {
+    if (scene) {
+        // The keys' choices outlive the model.
+        next->switches = scene->switches;
+        if (!scene->switches.textures)
+            next->showTextures(*context, false);
+        scene->release();
+    }
+    scene = next;
+    gui->limitZoomFor(scene->reach(), scene->camera.near, scene->camera.far);
+    monitor->showOn(*gui, fileNameOf(settings.models[shown].path), scene->triangles());
+    updateTitle();
+}
+
+void GraphicsView::updateTitle() {
+    gui::Window* window = getWindow();
+    if (!window || settings.models.size() < 2)
+        return; // one model: the window keeps its own title
+    const std::string title = "Orvane - " + fileNameOf(settings.models[shown].path) + " (" +
+                              std::to_string(shown + 1) + " of " +
+                              std::to_string(settings.models.size()) + ")";
+    window->setTitle(title.c_str());
+}
+
+void GraphicsView::showModel(std::size_t index) {
+    if (!monitor || settings.models.empty())
+        return;
+    shown = index % settings.models.size();
+    reloadAttempts = 0;
+    gui->reset();
+    std::string failure;
+    if (Scene* next = loadScene(settings.models[shown], failure)) {
+        installScene(next);
+    } else {
+        // The page stays, empty, so that the next key goes on past the file.
+        reportFailure(failure);
+        auto empty = object::make<Scene>();
+        int width = 0, height = 0;
+        viewportSize(width, height);
+        empty->setAspect(width, height);
+        if (scene)
+            scene->release();
+        empty->retain();
+        scene = empty.get();
+        monitor->showOn(*gui, fileNameOf(settings.models[shown].path), 0);
+        updateTitle();
+    }
+    watchShownModel();
+}
+
+void GraphicsView::watchShownModel() {
+    watch.reset();
+    if (!settings.watch)
+        return;
+    const ModelFile& file = settings.models[shown];
+    watch = std::make_unique<ModelWatch>(file.path, file.textures);
+    if (!watch->isWatching()) {
+        reportFailure("warning: " + watch->failure() + "; changes are not followed");
+        watch.reset();
+    }
+}
+
+void GraphicsView::reload(double now) {
+    const ModelFile& file = settings.models[shown];
+    std::string failure;
+    if (Scene* next = loadScene(file, failure)) {
+        reloadAttempts = 0;
+        installScene(next);
+        return;
+    }
+    if (++reloadAttempts < RELOAD_ATTEMPTS) {
+        retryAt = now + RELOAD_RETRY_SECONDS;
+        return;
+    }
+    reloadAttempts = 0;
+    reportFailure("warning: " + failure + "; the last model that loaded stays");
 }
 
 bool GraphicsView::tearDownScene() {
@@ -110,6 +199,7 @@ bool GraphicsView::tearDownScene() {
 }
 
 bool GraphicsView::detach() {
+    watch.reset();
     tearDownScene();
     help = nullptr;
     if (gui) {
@@ -134,6 +224,18 @@ bool GraphicsView::resized(graphics::Size<float> newSize) {
 }
 
 void GraphicsView::render() {
+    if (watch && scene) {
+        const double now =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        // A change starts a new round of attempts; a failed attempt waits for its retry.
+        if (watch->due(now)) {
+            reloadAttempts = 0;
+            reload(now);
+        } else if (reloadAttempts > 0 && now >= retryAt) {
+            reload(now);
+        }
+    }
     if (!scene || !scene->hasModel()) {
         gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         return;
@@ -181,6 +283,14 @@ void GraphicsView::command(Gui::Command command) {
         break;
     case Command::HELP:
         toggleHelp();
+        break;
+    case Command::NEXT_MODEL:
+        if (settings.models.size() > 1)
+            showModel(shown + 1);
+        break;
+    case Command::PREVIOUS_MODEL:
+        if (settings.models.size() > 1)
+            showModel(shown + settings.models.size() - 1);
         break;
     case Command::CLOSE:
         // As the window manager's close: the application closes the window.

@@ -143,6 +143,14 @@ bool Gui::commandOf(std::uint32_t key, Command& command) noexcept {
     case native::VK_F1:
         command = Command::HELP;
         return true;
+    case native::VK_NEXT:
+    case native::VK_RIGHT:
+        command = Command::NEXT_MODEL;
+        return true;
+    case native::VK_PRIOR:
+    case native::VK_LEFT:
+        command = Command::PREVIOUS_MODEL;
+        return true;
     case 'Q':
     case native::VK_ESCAPE:
         command = Command::CLOSE;
@@ -184,6 +192,12 @@ void Gui::reset() {
     panX = panY = 0;
     angleA = angleB = 0;
     zoom = std::clamp(0.0f, zoomMinimum, zoomMaximum);
+    rebuild();
+}
+
+void Gui::turnTo(float newAngleA, float newAngleB) {
+    angleA = newAngleA;
+    angleB = newAngleB;
     rebuild();
 }
 

@@ -21,15 +21,17 @@ public:
 
     // What the keys ask of the view beyond the placement.
     enum class Command {
-        RESET,      // r, Home, Space: the placement went back to its start
-        WIREFRAME,  // w
-        LIGHTING,   // l
-        TEXTURES,   // t
-        CULLING,    // b
-        STATISTICS, // s
-        SCREENSHOT, // p, F12
-        HELP,       // h, F1
-        CLOSE,      // q, Escape
+        RESET,          // r, Home, Space: the placement went back to its start
+        WIREFRAME,      // w
+        LIGHTING,       // l
+        TEXTURES,       // t
+        CULLING,        // b
+        STATISTICS,     // s
+        SCREENSHOT,     // p, F12
+        HELP,           // h, F1
+        CLOSE,          // q, Escape
+        NEXT_MODEL,     // Page Down, Right
+        PREVIOUS_MODEL, // Page Up, Left
     };
     class Listener {
     public:
@@ -57,6 +59,8 @@ public:
     void limitZoomFor(float reach, float nearPlane, float farPlane);
     // Pan, rotation and zoom back to their start.
     void reset();
+    // Turns the model to the two angles (degrees, as the middle button turns it).
+    void turnTo(float newAngleA, float newAngleB);
     void setListener(Listener* newListener) noexcept { listener = newListener; }
 
     // The matrix for a placement: the rotation of angleA degrees about (1, 1, 0)/sqrt(2),

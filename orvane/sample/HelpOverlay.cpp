@@ -20,6 +20,7 @@ const HelpOverlay::Row HelpOverlay::ROWS[] = {
     {"b", "back faces on or off"},
     {"s", "statistics on or off"},
     {"p, F12", "save orvane-NNNN.png"},
+    {"PgDn, PgUp", "next or previous model"},
     {"h, F1", "this help on or off"},
     {"q, Escape", "close"},
 };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <vector>
 
 namespace orvane::sample {
 namespace {
@@ -70,6 +71,38 @@ bool parseColour(const std::string& text, float (&colour)[3]) {
     return true;
 }
 
+bool hasModelExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".3ds";
+}
+
+// A model argument: a file, or a directory standing for every .3ds file in it (any case),
+// in name order.
+bool addModels(const std::string& argument, std::vector<std::string>& models, std::string& error) {
+    std::error_code failure;
+    if (!std::filesystem::is_directory(argument, failure)) {
+        models.push_back(argument);
+        return true;
+    }
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(argument, failure))
+        if (hasModelExtension(entry.path()) && !entry.is_directory(failure))
+            found.push_back(entry.path().string());
+    if (failure) {
+        error = "cannot read the directory " + argument + ": " + failure.message();
+        return false;
+    }
+    if (found.empty()) {
+        error = "no .3ds file in " + argument;
+        return false;
+    }
+    std::sort(found.begin(), found.end());
+    models.insert(models.end(), found.begin(), found.end());
+    return true;
+}
+
 bool endsWithPng(const std::string& path) {
     if (path.size() < 4)
         return false;
@@ -105,11 +138,14 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
         } else if (argument == "--snapshot") {
             if (!value(options.snapshot))
                 return false;
-            if (!endsWithPng(options.snapshot)) {
-                error = "--snapshot writes PNG files only; give a name ending in .png: " +
+            if (!endsWithPng(options.snapshot) && !options.snapshotsInDirectory()) {
+                error = "--snapshot writes PNG files only; give a name ending in .png (or a "
+                        "directory ending in /): " +
                         options.snapshot;
                 return false;
             }
+        } else if (argument == "--watch") {
+            options.watch = true;
         } else if (argument == "--benchmark") {
             options.benchmark = true;
         } else if (argument == "--background") {
@@ -137,18 +173,40 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;
-        } else if (modelGiven) {
-            error = "one model at a time: " + argument;
+        } else if (!addModels(argument, options.models, error)) {
             return false;
-        } else {
-            options.model = argument;
-            modelGiven = true;
         }
     }
+    modelGiven = !options.models.empty();
     options.modelGiven = modelGiven;
+    options.texturesGiven = texturesGiven;
+    if (modelGiven)
+        options.model = options.models.front();
     if (modelGiven && !texturesGiven)
         options.textures = directoryOf(options.model);
+    if (options.models.size() > 1 && !options.snapshot.empty() && !options.snapshotsInDirectory()) {
+        error = "--snapshot of several models takes a directory ending in /: " + options.snapshot;
+        return false;
+    }
     return true;
+}
+
+std::string Options::texturesFor(const std::string& modelPath) const {
+    return texturesGiven || !modelGiven ? textures : directoryOf(modelPath);
+}
+
+bool Options::snapshotsInDirectory() const noexcept {
+    return !snapshot.empty() && (snapshot.back() == '/' || snapshot.back() == '\\');
+}
+
+std::string Options::snapshotFor(const std::string& modelPath) const {
+    if (!snapshotsInDirectory())
+        return snapshot;
+    std::string name = fileNameOf(modelPath);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    return snapshot + name + ".png";
 }
 
 bool Options::preferInstalledSample(const std::string& installedData) {
@@ -173,9 +231,9 @@ std::uint32_t Options::framesToDraw() const noexcept {
 }
 
 const char* Options::usage() noexcept {
-    return "usage: orvane-viewer [MODEL] [--textures DIR] [--size WxH] [--frames N]\n"
-           "                     [--snapshot FILE.png] [--stats] [--benchmark]\n"
-           "                     [--background R,G,B]\n"
+    return "usage: orvane-viewer [MODEL...] [--textures DIR] [--size WxH] [--frames N]\n"
+           "                     [--snapshot FILE.png | --snapshot DIR/] [--stats]\n"
+           "                     [--benchmark] [--background R,G,B] [--watch]\n"
            "\n"
            "Shows a 3DS model, lit and textured, in a window titled \"Orvane\". Without MODEL\n"
            "it shows the sample jet, data/f5e_05.3ds, with the textures in data/ (run it\n"
@@ -198,15 +256,23 @@ const char* Options::usage() noexcept {
            "  p, F12             write a screenshot orvane-NNNN.png in the working directory\n"
            "  h, F1              show or hide the help overlay\n"
            "  q, Escape          close the window\n"
+           "  Page Down, Right   the next model (of several)\n"
+           "  Page Up, Left      the previous model\n"
            "\n"
-           "  MODEL              a 3DS file; its textures are looked up beside it\n"
+           "  MODEL              a 3DS file, its textures looked up beside it, or a\n"
+           "                     directory: every .3ds file in it, in name order; with\n"
+           "                     several the title says which is shown (\"Orvane - NAME\n"
+           "                     (2 of 5)\")\n"
            "  --textures DIR     look the model's textures up in DIR instead\n"
            "  --size WxH         the window's size in pixels (default 300x300, at most\n"
            "                     4096x4096)\n"
            "  --frames N         draw N frames, then close as if the window were closed\n"
            "  --snapshot FILE    write the last frame drawn as a PNG file (after one frame\n"
            "                     unless --frames says otherwise); without a reachable X\n"
-           "                     display it draws offscreen instead of in a window\n"
+           "                     display it draws offscreen instead of in a window;\n"
+           "  --snapshot DIR/    one PNG per model, DIR/NAME.png, always offscreen\n"
+           "  --watch            reload the model when its file or a texture beside it\n"
+           "                     changes, keeping the view\n"
            "  --stats            show frame statistics over the model and print one line\n"
            "                     a second: frames per second, frame time, GL calls a frame\n"
            "  --benchmark        draw --frames frames (default 500) back to back, without\n"

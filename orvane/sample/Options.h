@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orvane::sample {
 
@@ -15,8 +16,9 @@ public:
     static constexpr const char* SAMPLE_TEXTURES = "data";
 
     // Reads the arguments after the program name. False, with `error` saying what was
-    // wrong in one line, for an unknown option, a missing or malformed value, or a second
-    // model. A model given without --textures has its textures looked up beside it.
+    // wrong in one line, for an unknown option, a missing or malformed value, a directory
+    // without .3ds files, or one snapshot file for several models. A model given without
+    // --textures has its textures looked up beside it.
     static bool parse(int argc, const char* const* argv, Options& options, std::string& error);
     // The text of --help.
     static const char* usage() noexcept;
@@ -38,11 +40,25 @@ public:
     static constexpr std::int32_t MAXIMUM_SIDE = 4096;
     static constexpr std::uint32_t BENCHMARK_FRAMES = 500;
 
+    // The texture directory of a model: the one given with --textures, else the
+    // model's own directory (the sample's directory for the sample).
+    std::string texturesFor(const std::string& modelPath) const;
+    // Whether --snapshot names a directory (ends in a slash): one PNG per model there.
+    bool snapshotsInDirectory() const noexcept;
+    // The snapshot file of a model: --snapshot's file, or DIR/NAME.png for a directory.
+    std::string snapshotFor(const std::string& modelPath) const;
+
+    // The first (or only) model, the sample when none was given.
     std::string model = SAMPLE_MODEL;
+    // Every model given, directories expanded, in order; empty for the sample.
+    std::vector<std::string> models;
     std::string textures = SAMPLE_TEXTURES;
+    bool texturesGiven = false;
     // Whether the model came from the command line: such a model is framed (centred and
     // scaled to the sample's size); the sample is drawn as it is.
     bool modelGiven = false;
+    // Reload the shown model when its file or a file in its texture directory changes.
+    bool watch = false;
     std::int32_t width = 300;
     std::int32_t height = 300;
     // 0: draw until the window is closed.
@@ -51,6 +67,9 @@ public:
     bool statistics = false;
     // Frames back to back, without the redraw ticker, then one line of figures.
     bool benchmark = false;
+    // How the model is turned in the first frame, in degrees about the mouse control's two
+    // axes (Gui::placement); not on the command line: the thumbnailer's three-quarter view.
+    float turn[2] = {0, 0};
     // The clear colour, 0 to 1 a channel.
     float background[3] = {0, 0, 0};
     bool help = false;

@@ -42,11 +42,15 @@ bool SampleApplication::onStart() {
 
     graphicsView = new GraphicsView({0.0f, 0.0f, width, height});
     graphicsView->anchors = VIEW_ANCHORS;
-    GraphicsView::Settings settings{
-        options.model,
-        options.textures,
-        {options.framesToDraw(), options.snapshot, options.statistics, options.benchmark},
-        options.modelGiven};
+    GraphicsView::Settings settings;
+    for (const std::string& model : options.models)
+        settings.models.push_back({model, options.texturesFor(model)});
+    if (settings.models.empty())
+        settings.models.push_back({options.model, options.textures});
+    settings.frames = {options.framesToDraw(), options.snapshot, options.statistics,
+                       options.benchmark};
+    settings.framed = options.modelGiven;
+    settings.watch = options.watch;
     std::copy(options.background, options.background + 3, settings.background);
     graphicsView->configure(std::move(settings));
     mainWindow->addView(graphicsView);

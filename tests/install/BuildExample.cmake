@@ -26,7 +26,8 @@ run("installing" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(expected
         include/orvane/graphics3d/model3ds/Translator3DS.h include/orvane/gui/OpenGL.h
         include/orvane/gui3d/Root.h share/orvane/data/f5e_05.3ds share/orvane/data/nozzle.pcx
-        bin/orvane-image bin/orvane-3ds bin/orvane-viewer)
+        bin/orvane-image bin/orvane-3ds bin/orvane-viewer bin/orvane-thumbnail
+        share/thumbnailers/orvane.thumbnailer share/mime/packages/orvane-3ds.xml)
     if(NOT EXISTS ${prefix}/${expected})
         message(FATAL_ERROR "not installed: ${expected}")
     endif()

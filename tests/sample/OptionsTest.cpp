@@ -92,9 +92,11 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
         {{"--size", "10x"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 10x"},
         {{"--size", "4097x300"}, "--size takes WIDTHxHEIGHT, each from 1 to 4096: 4097x300"},
         {{"--snapshot", "frame.jpg"},
-         "--snapshot writes PNG files only; give a name ending in .png: frame.jpg"},
+         "--snapshot writes PNG files only; give a name ending in .png (or a directory ending in "
+         "/): frame.jpg"},
         {{"--snapshot", ".pn"},
-         "--snapshot writes PNG files only; give a name ending in .png: .pn"},
+         "--snapshot writes PNG files only; give a name ending in .png (or a directory ending in "
+         "/): .pn"},
         {{"--background", "1,1"}, "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 1,1"},
         {{"--background", "0.5,2,0"},
          "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 0.5,2,0"},
@@ -105,7 +107,8 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
         {{"--background", "1,2,3,4"},
          "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 1,2,3,4"},
         {{"--quick"}, "unknown option --quick"},
-        {{"a.3ds", "b.3ds"}, "one model at a time: b.3ds"},
+        {{"a.3ds", "b.3ds", "--snapshot", "a.png"},
+         "--snapshot of several models takes a directory ending in /: a.png"},
     };
     for (const auto& [arguments, reason] : cases) {
         Options options;
@@ -113,6 +116,45 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
         EXPECT_FALSE(parse(arguments, options, error)) << reason;
         EXPECT_EQ(error, reason);
     }
+}
+
+// Several models, or a directory standing for its .3ds files in name order; textures and
+// snapshots follow each model.
+TEST(ViewerOptions, ModelsAndDirectoriesOfModelsEachWithTheirTexturesAndSnapshot) {
+    test::TempDirectory folder;
+    for (const char* name : {"b.3ds", "A.3DS", "c.3Ds", "notes.txt", "d.3ds.bak"})
+        folder.write(name, "3DS");
+    std::filesystem::create_directory(folder.path("sub.3ds"));
+    Options options;
+    std::string error;
+    const std::string directory = folder.path();
+    ASSERT_TRUE(
+        parse({"first.3ds", directory.c_str(), "--snapshot", "out/", "--watch"}, options, error))
+        << error;
+    ASSERT_EQ(options.models.size(), 4u);
+    EXPECT_EQ(options.models[0], "first.3ds");
+    EXPECT_EQ(std::filesystem::path(options.models[1]).filename(), "A.3DS");
+    EXPECT_EQ(std::filesystem::path(options.models[2]).filename(), "b.3ds");
+    EXPECT_EQ(std::filesystem::path(options.models[3]).filename(), "c.3Ds");
+    EXPECT_EQ(options.model, "first.3ds");
+    EXPECT_TRUE(options.watch);
+    EXPECT_TRUE(options.snapshotsInDirectory());
+    EXPECT_EQ(options.snapshotFor(options.models[2]), "out/b.png");
+    EXPECT_EQ(options.snapshotFor("x/jet.model.3ds"), "out/jet.model.png");
+    EXPECT_EQ(options.texturesFor(options.models[2]),
+              std::filesystem::path(options.models[2]).parent_path().string());
+    EXPECT_EQ(options.texturesFor("first.3ds"), "");
+
+    Options given;
+    ASSERT_TRUE(parse({"a/one.3ds", "b/two.3ds", "--textures", "maps"}, given, error));
+    EXPECT_EQ(given.texturesFor("b/two.3ds"), "maps");
+    EXPECT_EQ(given.snapshotFor("b/two.3ds"), "") << "no snapshot asked for";
+
+    test::TempDirectory empty;
+    const std::string nothing = empty.path();
+    Options none;
+    EXPECT_FALSE(parse({nothing.c_str()}, none, error));
+    EXPECT_EQ(error, "no .3ds file in " + nothing);
 }
 
 // Only a model named on the command line is framed; the sample is drawn where it lies.

@@ -53,6 +53,21 @@ std::vector<unsigned char> flatSquareModel(bool facingAway = false) {
                       .add(test::faceChunk(faces)))});
 }
 
+// A rectangle of `width` x `height` around the origin without a material, facing the
+// viewer: framed, its silhouette keeps that shape.
+std::vector<unsigned char> rectangleModel(float width, float height) {
+    const float x = width / 2, y = height / 2;
+    return test::modelFile({test::objectChunk(
+        "Rectangle", test::Chunk(0x4100)
+                         .add(test::vertexChunk({-x, -y, 0, x, -y, 0, x, y, 0, -x, y, 0}))
+                         .add(test::faceChunk({{0, 1, 2}, {0, 2, 3}})))});
+}
+
+// The silhouette's width over its height.
+double aspectOf(const Frame& frame) {
+    return frame.litHeight() ? double(frame.litWidth()) / frame.litHeight() : 0;
+}
+
 // A viewer on the screen, its window moved away from the corner where other tests' windows
 // appear, showing its first frame.
 class ViewerOnScreen : public ::testing::Test {
@@ -451,6 +466,116 @@ TEST_F(ViewerOnScreen, TwoHundredFramesWithMouseAndKeyInputEndTheRunCleanly) {
     EXPECT_NE(lines[0].find(" GL calls a frame"), std::string::npos) << lines[0];
 }
 
+// A folder of three models, paged with the keys: the title says which is shown, and each
+// is framed afresh.
+TEST_F(ViewerOnScreen, PagesThroughAFolderOfModelsWithTheKeys) {
+    Watchdog watchdog(180s, "the pages");
+    TempDirectory folder;
+    folder.write("a-wide.3ds", rectangleModel(4, 1));
+    folder.write("b-square.3ds", rectangleModel(2, 2));
+    folder.write("c-tall.3ds", rectangleModel(1, 4));
+    folder.write("notes.txt", "not a model");
+    start({folder.path()});
+    const auto showing = [&](const std::string& title, double low, double high) {
+        Frame frame;
+        const bool shown = frameWhere(
+            [&](const Frame& f) {
+                return screen.title(window) == title && aspectOf(f) > low && aspectOf(f) < high;
+            },
+            frame);
+        return shown ? ::testing::AssertionSuccess()
+                     : ::testing::AssertionFailure() << "title \"" << screen.title(window)
+                                                     << "\", silhouette " << aspectOf(frame);
+    };
+    EXPECT_TRUE(showing("Orvane - a-wide.3ds (1 of 3)", 3.5, 4.5));
+    tap(XK_Next);
+    EXPECT_TRUE(showing("Orvane - b-square.3ds (2 of 3)", 0.9, 1.1));
+    tap(XK_Right);
+    EXPECT_TRUE(showing("Orvane - c-tall.3ds (3 of 3)", 0.2, 0.3));
+    tap(XK_Right);
+    EXPECT_TRUE(showing("Orvane - a-wide.3ds (1 of 3)", 3.5, 4.5)) << "round to the first";
+    tap(XK_Left);
+    EXPECT_TRUE(showing("Orvane - c-tall.3ds (3 of 3)", 0.2, 0.3));
+    tap(XK_Prior);
+    EXPECT_TRUE(showing("Orvane - b-square.3ds (2 of 3)", 0.9, 1.1));
+    closeAndExpect(1);
+}
+
+// --watch: the file replaced by renaming over it, then rewritten in place, shows the new
+// model each time with the view kept; a file that stays cut short keeps the last model,
+// with one warning.
+TEST_F(ViewerOnScreen, AWatchedModelIsShownAgainWhenItsFileChanges) {
+    Watchdog watchdog(180s, "the watched model");
+    TempDirectory folder;
+    const std::string model = folder.write("model.3ds", rectangleModel(2, 2));
+    start({model, "--watch"});
+    Frame frame;
+    ASSERT_TRUE(frameWhere([](const Frame& f) { return f.litCount() > 1000; }, frame));
+    frame = settledFrame();
+    double startX = 0, startY = 0;
+    frame.centroid(startX, startY);
+    const auto panned = [&](const Frame& f) {
+        double x = 0, y = 0;
+        f.centroid(x, y);
+        return x < startX - 25;
+    };
+    // Each drag of 260 pixels pans about 10 to the left.
+    for (int i = 0; i < 4; ++i)
+        drag(LEFT, 280, 150, 20, 150);
+    ASSERT_TRUE(frameWhere(panned, frame));
+
+    folder.write("model.3ds.new", rectangleModel(4, 1));
+    std::filesystem::rename(folder.path("model.3ds.new"), model);
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) { return aspectOf(f) > 3.5 && aspectOf(f) < 4.5 && panned(f); }, frame))
+        << "renamed over: the wide model, still panned; silhouette " << aspectOf(frame);
+
+    folder.write("model.3ds", rectangleModel(1, 4));
+    EXPECT_TRUE(frameWhere(
+        [&](const Frame& f) { return aspectOf(f) > 0.2 && aspectOf(f) < 0.3 && panned(f); }, frame))
+        << "rewritten in place: the tall model; silhouette " << aspectOf(frame);
+
+    std::vector<unsigned char> cut = rectangleModel(2, 2);
+    cut.resize(cut.size() / 2);
+    folder.write("model.3ds", cut);
+    EXPECT_TRUE(eventually([&] {
+        return viewer->standardError().find("warning: ") != std::string::npos;
+    })) << "no warning for the cut file";
+    frame = settledFrame();
+    EXPECT_GT(aspectOf(frame), 0.2) << "the tall model stays";
+    EXPECT_LT(aspectOf(frame), 0.3);
+    const std::vector<std::string> warnings = linesOf(viewer->standardError());
+    ASSERT_EQ(warnings.size(), 1u) << viewer->standardError();
+    EXPECT_TRUE(warnings[0].starts_with("orvane-viewer: warning: ")) << warnings[0];
+    EXPECT_NE(warnings[0].find("the last model that loaded stays"), std::string::npos);
+    closeAndExpect(1);
+}
+
+// --snapshot DIR/ writes one picture a model, offscreen, display or not.
+TEST(ViewerProgram, ASnapshotDirectoryGetsOnePicturePerModel) {
+    Watchdog watchdog(120s, "the snapshots of a folder");
+    TempDirectory folder, out;
+    folder.write("wide.3ds", rectangleModel(4, 1));
+    folder.write("Square.3DS", rectangleModel(2, 2));
+    folder.write("tall.3ds", rectangleModel(1, 4));
+    ViewerProcess viewer(Launch{{folder.path(), "--snapshot", out.path("pictures") + "/"}});
+    ASSERT_TRUE(viewer.ended(90s));
+    EXPECT_EQ(viewer.exitCode, 0) << viewer.standardError();
+    EXPECT_EQ(viewer.standardError(), "");
+    const std::pair<const char*, double> expected[] = {
+        {"Square.png", 1.0}, {"tall.png", 0.25}, {"wide.png", 4.0}};
+    for (const auto& [name, aspect] : expected) {
+        const Snapshot picture = Snapshot::read(out.path("pictures/") + name);
+        ASSERT_FALSE(picture.empty()) << name;
+        const Snapshot::Box box = picture.silhouette(0);
+        ASSERT_GT(box.height, 0) << name;
+        EXPECT_NEAR(double(box.width) / box.height, aspect, aspect * 0.1) << name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path("pictures")),
+                            std::filesystem::directory_iterator()),
+              3);
+}
+
 TEST(ViewerProgram, ASnapshotWithoutADisplayMatchesTheWindowsSnapshot) {
     Watchdog watchdog(180s, "the two snapshots");
     TempDirectory directory;
@@ -536,13 +661,14 @@ TEST(ViewerProgram, AMissingModelFailsABatchRunAndMissingTexturesAreWarnings) {
         EXPECT_EQ(textured.exitCode, 0) << textured.standardError();
         EXPECT_EQ(textured.standardError(), "");
     }
-    // A directory for a model, and a snapshot that cannot be written, say why once.
+    // A directory without models, and a snapshot that cannot be written, say why once.
     {
-        ViewerProcess folder(Launch{{directory.path(), "--snapshot", snapshot}, "", true});
+        TempDirectory empty;
+        ViewerProcess folder(Launch{{empty.path(), "--snapshot", snapshot}, "", true});
         ASSERT_TRUE(folder.ended(60s));
         EXPECT_EQ(folder.exitCode, 2);
-        EXPECT_EQ(folder.standardError(),
-                  "orvane-viewer: " + directory.path() + ": is a directory\n");
+        EXPECT_EQ(folder.standardError(), "orvane-viewer: no .3ds file in " + empty.path() +
+                                              "\n(orvane-viewer --help says more)\n");
         const std::string nowhere = directory.path("no/such/folder.png");
         ViewerProcess unwritable(Launch{{"--snapshot", nowhere}, "", true});
         ASSERT_TRUE(unwritable.ended(60s));
@@ -620,7 +746,7 @@ TEST(ViewerProgram, HelpAndMistakesOnTheCommandLine) {
                                                {"--size", "300"},
                                                {"--snapshot"},
                                                {"--fast"},
-                                               {"a.3ds", "b.3ds"}}) {
+                                               {"a.3ds", "b.3ds", "--snapshot", "x.png"}}) {
         ViewerProcess viewer(Launch{wrong, "", true});
         ASSERT_TRUE(viewer.ended(60s));
         EXPECT_EQ(viewer.exitCode, 2) << wrong[0];

@@ -106,8 +106,14 @@ public:
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     }
 
-    // The top-level window titled "Orvane" that process `owner` made, or 0. Other windows
-    // with that title (another viewer on the same display) are not taken for it.
+    // The viewer's title: "Orvane", or "Orvane - NAME (I of N)" while it pages through
+    // several models.
+    static bool isViewerTitle(const std::string& title) {
+        return title == "Orvane" || title.rfind("Orvane - ", 0) == 0;
+    }
+
+    // The top-level window titled as the viewer's that process `owner` made, or 0. Other
+    // windows with that title (another viewer on the same display) are not taken for it.
     std::uint64_t find(long owner) const {
         ::Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
         unsigned count = 0;
@@ -115,7 +121,7 @@ public:
         if (!XQueryTree(display, root, &root, &parent, &children, &count))
             return 0;
         for (unsigned i = count; i-- > 0 && !found;)
-            if (title(children[i]) == "Orvane" && viewable(children[i]) &&
+            if (isViewerTitle(title(children[i])) && viewable(children[i]) &&
                 process(children[i]) == owner)
                 found = children[i];
         if (children)

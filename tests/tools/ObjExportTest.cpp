@@ -1,11 +1,11 @@
 // orvane-3ds obj: the model as the engine built it, written as OBJ and MTL and read back
 // line by line, and opened by a peer tool where one is installed.
 
-#include "tools/orvane-3ds/ModelTool.h"
 #include "tests/support/ImageFiles.h"
 #include "tests/support/ModelFiles.h"
 #include "tests/support/TempDirectory.h"
 #include "tests/support/ToolRun.h"
+#include "tools/orvane-3ds/ModelTool.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,8 @@ std::vector<double> numbersOf(const std::string& line) {
 Chunk cube(const std::string& material) {
     std::vector<float> xyz;
     for (int i = 0; i < 8; ++i)
-        xyz.insert(xyz.end(), {float(i & 1) - 0.5f, float(i >> 1 & 1) - 0.5f, float(i >> 2) - 0.5f});
+        xyz.insert(xyz.end(),
+                   {float(i & 1) - 0.5f, float(i >> 1 & 1) - 0.5f, float(i >> 2) - 0.5f});
     const std::vector<test::Face> faces = {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6},
                                            {0, 1, 5}, {0, 5, 4}, {2, 6, 7}, {2, 7, 3},
                                            {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}};
