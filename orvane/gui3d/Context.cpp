@@ -25,11 +25,6 @@ void vertex(float x, float y) {
     gl.glVertex2f(x, y);
 }
 
-void texturedVertex(float s, float t, float x, float y) {
-    gl.glTexCoord2f(s, t);
-    gl.glVertex2f(x, y);
-}
-
 } // namespace
 
 Context::Context(graphics3d::Context* renderContext)
@@ -85,12 +80,37 @@ void Context::end() {
 void Context::flush() {
     if (primitive == NONE)
         return;
-    gl.glEnd();
-    if (primitive == TEXTURED_RECTANGLES || primitive == TEXT)
+    if (primitive == TEXTURED_RECTANGLES || primitive == TEXT) {
+        drawQuads();
         gl.glDisable(GL_TEXTURE_2D);
+    } else {
+        gl.glEnd();
+    }
     if (primitive == TEXT)
         gl.glDisable(GL_BLEND);
     primitive = NONE;
+}
+
+void Context::texturedVertex(float s, float t, float x, float y) {
+    quadVertices.insert(quadVertices.end(), {x, y, s, t});
+}
+
+// The gathered quads in one draw from client arrays: the same few calls for one glyph or
+// a thousand. Arrays are switched through the shader stack, which keeps track of them for
+// the scene's next selection.
+void Context::drawQuads() {
+    if (quadVertices.empty())
+        return;
+    if (gl.glBindBufferARB)
+        gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0); // the pointers are addresses
+    context->shaderStack.setClientArrays(ShaderStack::ARRAY_POSITION |
+                                         ShaderStack::ARRAY_TEXCOORD0);
+    const auto stride = GLsizei(VERTEX_FLOATS * sizeof(float));
+    gl.glVertexPointer(2, GL_FLOAT, stride, quadVertices.data());
+    if (gl.glClientActiveTextureARB)
+        gl.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    gl.glTexCoordPointer(2, GL_FLOAT, stride, quadVertices.data() + 2);
+    gl.glDrawArrays(GL_QUADS, 0, GLsizei(quadVertices.size() / VERTEX_FLOATS));
 }
 
 void Context::setClip(const Rectangle& rectangle) {
@@ -112,6 +132,7 @@ void Context::open(Primitive kind) {
     flush();
     switch (kind) {
     case TEXTURED_RECTANGLES:
+        quadVertices.clear();
         // Unit 0 is made active even when it holds the texture already: the scene may
         // have left another unit active, which the enable would otherwise land on.
         context->textureStack.bindOnActiveUnit(texture.get(), 0);
@@ -120,6 +141,7 @@ void Context::open(Primitive kind) {
         colourStale = true;
         break;
     case TEXT:
+        quadVertices.clear();
         context->textureStack.bindOnActiveUnit(openFontMap->texture.get(), 0);
         gl.glEnable(GL_TEXTURE_2D);
         gl.glColor3f(textColour[0], textColour[1], textColour[2]);
@@ -128,9 +150,9 @@ void Context::open(Primitive kind) {
         break;
     default:
         sendColour();
+        gl.glBegin(beginMode(kind));
         break;
     }
-    gl.glBegin(beginMode(kind));
     primitive = kind;
 }
 
@@ -278,9 +300,10 @@ FontMap* Context::currentFontMap() {
 }
 
 void Context::setTextColour(float red, float green, float blue) {
-    textColour[0] = red, textColour[1] = green, textColour[2] = blue;
+    // Text drawn so far keeps its colour: its batch is drawn in one call, in one colour.
     if (primitive == TEXT)
-        gl.glColor3f(red, green, blue);
+        flush();
+    textColour[0] = red, textColour[1] = green, textColour[2] = blue;
 }
 
 bool Context::drawText(Point p, const char* text) {

@@ -10,6 +10,7 @@
 #include "orvane/object/Pointer.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace orvane::gui3d {
 
@@ -17,8 +18,12 @@ namespace orvane::gui3d {
 // coordinates start at the top-left corner of the window.
 //
 // Drawing goes in batches: filled rectangles, lines, points, textured rectangles and text
-// each continue an open batch of their own kind (one glBegin for many shapes) and close a
-// batch of another kind; outlines, polylines and polygons close any batch and stand alone.
+// each continue an open batch of their own kind and close a batch of another kind;
+// outlines, polylines and polygons close any batch and stand alone. Shapes are sent
+// between one glBegin and glEnd; textured rectangles and text are gathered and drawn at
+// the batch's close with one glDrawArrays from client arrays (position and unit 0's
+// coordinates, switched through the shader stack), so that a line of text costs the same
+// few calls whatever its length. A change of text colour closes an open text batch.
 // begin() and end() bracket the drawing of a frame: begin takes over the projection and
 // model-view matrices (pushed, restored by end), switches depth testing, culling and
 // lighting off and makes the scene's material, shader and mode stacks apply their state
@@ -97,6 +102,10 @@ public:
     FontMap* currentFontMap();
 
     Primitive currentPrimitive() const noexcept { return primitive; }
+    // The textured batch being gathered or, once drawn, the last one, until the next
+    // starts: x, y, s, t per corner, four corners a rectangle or glyph.
+    static constexpr std::size_t VERTEX_FLOATS = 4;
+    const std::vector<float>& batchVertices() const noexcept { return quadVertices; }
 
     types::String getClassName() const override;
 
@@ -119,6 +128,8 @@ private:
     // The font's map from the cache, made (outside any batch) when it has none yet.
     FontMap* mapOf(freetype::Font* font);
     void quad(const Rectangle& rectangle);
+    void texturedVertex(float s, float t, float x, float y);
+    void drawQuads();
     void outline(graphics3d::GLenum mode, const Point* list, int count);
 
     Primitive primitive = NONE;
@@ -129,6 +140,7 @@ private:
     // Whether OpenGL's current colour may differ from `colour` (batches of images and
     // text set their own).
     bool colourStale = true;
+    std::vector<float> quadVertices;
 };
 
 } // namespace orvane::gui3d

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>

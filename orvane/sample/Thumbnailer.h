@@ -8,10 +8,10 @@ namespace orvane::sample {
 
 // Draws a model file's thumbnail for file managers, as the freedesktop thumbnailer entry
 // runs it (orvane-thumbnail -s SIZE INPUT OUTPUT): the model framed as the viewer frames
-// it but turned to a three-quarter view, on a neutral grey, in a square PNG of SIZE pixels a side, always offscreen (no X
-// server needed, and no window flashes by on a desktop). The picture is written beside
-// OUTPUT under another name and renamed over it once complete, so that a file that cannot
-// be drawn leaves nothing behind: the file manager then shows its own icon.
+// it but turned to a three-quarter view, on a neutral grey, in a square PNG of SIZE pixels a side,
+// always offscreen (no X server needed, and no window flashes by on a desktop). The picture is
+// written beside OUTPUT under another name and renamed over it once complete, so that a file that
+// cannot be drawn leaves nothing behind: the file manager then shows its own icon.
 class Thumbnailer {
 public:
     static constexpr std::int32_t DEFAULT_SIZE = 256;

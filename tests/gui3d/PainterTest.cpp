@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,9 +34,38 @@ Calls batchCalls(const Calls& calls) {
     Calls found;
     for (const std::string& call : calls)
         if (call.starts_with("glBegin") || call.starts_with("glEnd") ||
-            call.starts_with("glEnable") || call.starts_with("glDisable"))
+            (call.starts_with("glEnable") && !call.starts_with("glEnableClientState")) ||
+            (call.starts_with("glDisable") && !call.starts_with("glDisableClientState")) ||
+            call.starts_with("glDrawArrays"))
             found.push_back(call);
     return found;
+}
+
+std::string hex(const void* address) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%jx", std::uintmax_t(std::uintptr_t(address)));
+    return text;
+}
+
+// The calls that draw a gathered batch of `corners` textured corners from the painter's
+// vertices, when client arrays are switched from none to position and unit 0's coordinates.
+Calls quadDraw(const Context& painter, int corners) {
+    const float* vertices = painter.batchVertices().data();
+    return {"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0)",
+            "glEnableClientState(GL_VERTEX_ARRAY)",
+            "glClientActiveTextureARB(GL_TEXTURE0_ARB)",
+            "glEnableClientState(GL_TEXTURE_COORD_ARRAY)",
+            "glVertexPointer(2, GL_FLOAT, 16, " + hex(vertices) + ")",
+            "glClientActiveTextureARB(GL_TEXTURE0_ARB)",
+            "glTexCoordPointer(2, GL_FLOAT, 16, " + hex(vertices + 2) + ")",
+            "glDrawArrays(GL_QUADS, 0, " + std::to_string(corners) + ")"};
+}
+
+Calls joined(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 // A painter on a render context without OpenGL behind it, 64 x 48 pixels, in front of a
@@ -153,26 +184,29 @@ TEST_F(PainterTest, ImagesBindTheirTextureOnceAndCloseWithTexturingOff) {
     painter->drawImage({5, 6});
     painter->drawImagePart({1, 2}, {16, 8, 32, 16});
     painter->drawImageIn({0, 0, 16, 8});
+    EXPECT_EQ(recorder.calls().size(), 4u) << "gathered, not drawn yet";
     painter->fillRectangle({0, 0, 1, 1});
     EXPECT_EQ(context->textureStack.textures[0], texture);
-    Calls calls = recorder.takeCalls();
-    calls.resize(33);
-    EXPECT_EQ(calls,
-              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 1)",
-                     "glEnable(GL_TEXTURE_2D)", "glColor3f(1, 1, 1)", "glBegin(GL_QUADS)",
-                     "glTexCoord2f(0, 0)", "glVertex2f(5, 6)", "glTexCoord2f(1, 0)",
-                     "glVertex2f(69, 6)", "glTexCoord2f(1, 1)", "glVertex2f(69, 38)",
-                     "glTexCoord2f(0, 1)", "glVertex2f(5, 38)",
-                     // the part: source corners over the texture size
-                     "glTexCoord2f(0.25, 0.25)", "glVertex2f(1, 2)", "glTexCoord2f(0.75, 0.25)",
-                     "glVertex2f(33, 2)", "glTexCoord2f(0.75, 0.75)", "glVertex2f(33, 18)",
-                     "glTexCoord2f(0.25, 0.75)", "glVertex2f(1, 18)",
-                     // one texel per pixel, cut at the rectangle
-                     "glTexCoord2f(0, 0)", "glVertex2f(0, 0)", "glTexCoord2f(0.25, 0)",
-                     "glVertex2f(16, 0)", "glTexCoord2f(0.25, 0.25)", "glVertex2f(16, 8)",
-                     "glTexCoord2f(0, 0.25)", "glVertex2f(0, 8)", "glEnd()",
-                     "glDisable(GL_TEXTURE_2D)", "glColor4f(1, 1, 1, 1)", "glBegin(GL_QUADS)"}))
+    EXPECT_EQ(
+        painter->batchVertices(),
+        (std::vector<float>{5, 6, 0, 0, 69, 6, 1, 0, 69, 38, 1, 1, 5, 38, 0, 1,
+                            // the part: source corners over the texture size
+                            1, 2, 0.25f, 0.25f, 33, 2, 0.75f, 0.25f, 33, 18, 0.75f, 0.75f, 1, 18,
+                            0.25f, 0.75f,
+                            // one texel per pixel, cut at the rectangle
+                            0, 0, 0, 0, 16, 0, 0.25f, 0, 16, 8, 0.25f, 0.25f, 0, 8, 0, 0.25f}));
+    EXPECT_EQ(
+        recorder.takeCalls(),
+        joined({{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 1)",
+                 "glEnable(GL_TEXTURE_2D)", "glColor3f(1, 1, 1)"},
+                quadDraw(*painter, 12),
+                {"glDisable(GL_TEXTURE_2D)", "glColor4f(1, 1, 1, 1)", "glBegin(GL_QUADS)",
+                 "glVertex2f(0, 0)", "glVertex2f(0, 1)", "glVertex2f(1, 1)", "glVertex2f(1, 0)"}}))
         << "the shape colour is sent again after the image batch set white";
+    painter->flush();
+    EXPECT_EQ(context->shaderStack.clientArrays,
+              ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_TEXCOORD0)
+        << "the shader stack knows which arrays the painter left on";
     texture->release();
 }
 
@@ -239,19 +273,31 @@ TEST_F(PainterTest, TextDrawsQuadsFromTheRecordOfEachByte) {
     EXPECT_TRUE(painter->drawText({10, 30}, text));
     painter->drawText({0, 0}, "");
     painter->flush();
+    EXPECT_EQ(painter->batchVertices(),
+              (std::vector<float>{
+                  // byte 200: its box 0.5 right of the pen, 11 above and 1 below the baseline
+                  10.5f, 19, 0, 0, 20.5f, 19, 0.078125f, 0, 20.5f, 31, 0.078125f, 0.375f, 10.5f, 31,
+                  0, 0.375f,
+                  // 'A' after an advance of 11
+                  22, 22, 0.5f, 0.5f, 30, 22, 0.5625f, 0.5f, 30, 30, 0.5625f, 0.75f, 22, 30, 0.5f,
+                  0.75f}));
     EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 1)",
-                     "glEnable(GL_TEXTURE_2D)", "glColor3f(1, 0.5, 0)", "glEnable(GL_BLEND)",
-                     "glBegin(GL_QUADS)",
-                     // byte 200: its box 0.5 right of the pen, 11 above and 1 below the baseline
-                     "glTexCoord2f(0, 0)", "glVertex2f(10.5, 19)", "glTexCoord2f(0.078125, 0)",
-                     "glVertex2f(20.5, 19)", "glTexCoord2f(0.078125, 0.375)",
-                     "glVertex2f(20.5, 31)", "glTexCoord2f(0, 0.375)", "glVertex2f(10.5, 31)",
-                     // 'A' after an advance of 11
-                     "glTexCoord2f(0.5, 0.5)", "glVertex2f(22, 22)", "glTexCoord2f(0.5625, 0.5)",
-                     "glVertex2f(30, 22)", "glTexCoord2f(0.5625, 0.75)", "glVertex2f(30, 30)",
-                     "glTexCoord2f(0.5, 0.75)", "glVertex2f(22, 30)", "glEnd()",
-                     "glDisable(GL_TEXTURE_2D)", "glDisable(GL_BLEND)"}));
+              joined({{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 1)",
+                       "glEnable(GL_TEXTURE_2D)", "glColor3f(1, 0.5, 0)", "glEnable(GL_BLEND)"},
+                      quadDraw(*painter, 8),
+                      {"glDisable(GL_TEXTURE_2D)", "glDisable(GL_BLEND)"}}));
+
+    // A long line costs what a short one does; a new colour draws the text so far first.
+    painter->drawText({0, 10},
+                      "AgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAgAg");
+    painter->setTextColour(0, 0, 1);
+    painter->drawText({0, 20}, "A");
+    painter->flush();
+    const Calls twoLines = recorder.takeCalls();
+    EXPECT_EQ(std::count(twoLines.begin(), twoLines.end(), "glDrawArrays(GL_QUADS, 0, 264)"), 1);
+    EXPECT_EQ(std::count(twoLines.begin(), twoLines.end(), "glDrawArrays(GL_QUADS, 0, 4)"), 1);
+    EXPECT_EQ(std::count(twoLines.begin(), twoLines.end(), "glColor3f(0, 0, 1)"), 1);
+    EXPECT_LE(twoLines.size(), 24u);
 
     EXPECT_EQ(painter->measureText(""), (Context::Rectangle{0, 0, 0, 0}));
     EXPECT_EQ(painter->measureText(nullptr), (Context::Rectangle{0, 0, 0, 0}));
@@ -275,7 +321,8 @@ TEST_F(PainterTest, WithoutAFontTheDefaultFontIsLoadedOnceIntoTheCache) {
     recorder.clear();
     EXPECT_TRUE(painter->drawText({0, 20}, "Hi"));
     painter->flush();
-    EXPECT_EQ(recorder.count("glVertex2f"), 8u);
+    EXPECT_EQ(painter->batchVertices().size(), 8 * Context::VERTEX_FLOATS);
+    EXPECT_EQ(recorder.count("glDrawArrays"), 1u);
     EXPECT_GT(painter->measureText("Hi").width, 10.0f);
 
     // Another font object gets its own map, however equal its descriptor.
@@ -303,7 +350,7 @@ TEST_F(PainterTest, ChangingTheTextureOrFontOfAnOpenBatchStartsANewOne) {
     painter->setTexture(second.get());
     painter->drawImage({0, 0});
     painter->flush();
-    EXPECT_EQ(std::count(recorder.calls().begin(), recorder.calls().end(), "glBegin(GL_QUADS)"), 2);
+    EXPECT_EQ(recorder.count("glDrawArrays"), 2u);
     EXPECT_EQ(context->textureStack.textures[0], second.get());
 
     auto font = testFont();
@@ -317,7 +364,7 @@ TEST_F(PainterTest, ChangingTheTextureOrFontOfAnOpenBatchStartsANewOne) {
     painter->setFontMap(other.get());
     painter->drawText({0, 0}, "A");
     painter->flush();
-    EXPECT_EQ(std::count(recorder.calls().begin(), recorder.calls().end(), "glBegin(GL_QUADS)"), 2);
+    EXPECT_EQ(recorder.count("glDrawArrays"), 2u);
 }
 
 } // namespace

@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::filesystem::create_directories(work);
-    const std::string environment = "env -u DISPLAY PATH=" + quoted(prefix + "/bin") + ":\"$PATH\" ";
+    const std::string environment =
+        "env -u DISPLAY PATH=" + quoted(prefix + "/bin") + ":\"$PATH\" ";
     const int sizes[] = {32, 128, 256, 512, 1024};
     int checked = 0, failed = 0;
     double slowest = 0;
@@ -111,10 +112,9 @@ int main(int argc, char** argv) {
             const std::string output = work + "/" + model.stem().string() + ".png";
             std::filesystem::remove(output, error);
             const auto start = std::chrono::steady_clock::now();
-            const int status = std::system((environment + commandFor(exec, model.string(), output,
-                                                                     size) +
-                                            " 2>/dev/null")
-                                               .c_str());
+            const int status = std::system(
+                (environment + commandFor(exec, model.string(), output, size) + " 2>/dev/null")
+                    .c_str());
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const double share = status == 0 ? modelShare(output, size) : -1;

@@ -38,12 +38,20 @@ std::vector<unsigned char> boxModel() {
     std::vector<float> xyz;
     for (int i = 0; i < 8; ++i)
         xyz.insert(xyz.end(), {float(i & 1) * 40, float(i >> 1 & 1) * 20, float(i >> 2) * 10});
-    return test::modelFile({test::objectChunk(
-        "Box", test::Chunk(0x4100)
-                   .add(test::vertexChunk(xyz))
-                   .add(test::faceChunk({{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6},
-                                         {0, 1, 5}, {0, 5, 4}, {2, 6, 7}, {2, 7, 3},
-                                         {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}})))});
+    return test::modelFile({test::objectChunk("Box", test::Chunk(0x4100)
+                                                         .add(test::vertexChunk(xyz))
+                                                         .add(test::faceChunk({{0, 2, 3},
+                                                                               {0, 3, 1},
+                                                                               {4, 5, 7},
+                                                                               {4, 7, 6},
+                                                                               {0, 1, 5},
+                                                                               {0, 5, 4},
+                                                                               {2, 6, 7},
+                                                                               {2, 7, 3},
+                                                                               {0, 4, 6},
+                                                                               {0, 6, 2},
+                                                                               {1, 3, 7},
+                                                                               {1, 7, 5}})))});
 }
 
 class ThumbnailerTest : public ::testing::Test {

@@ -36,7 +36,10 @@ public:
     Chunk& f32(float value) { return u32(std::bit_cast<std::uint32_t>(value)); }
     // The text and its terminating zero.
     Chunk& text(const std::string& value) {
-        data.insert(data.end(), value.begin(), value.end());
+        // Byte by byte: GCC 12 takes a range insert of a short string, inlined deep enough,
+        // for an overflow of the vector it just grew (-Wstringop-overflow).
+        for (const char c : value)
+            data.push_back(static_cast<unsigned char>(c));
         return u8(0);
     }
     Chunk& raw(const Bytes& bytes) {

@@ -328,16 +328,19 @@ void Optimizer::emit() {
         if (job.indexBuffer && job.indexBuffer.get() != current.indexBuffer)
             compiler.setIndexBuffer(job.indexBuffer.get());
 
-        // The arrays each buffer now has to supply, bound in creation order of the buffers.
+        // The arrays each buffer now has to supply, bound in creation order of the buffers:
+        // those the job's shader switches on (an array it leaves off is never read, so its
+        // pointer waits until a job needs it), all of them without a shader.
         struct Binding {
             VertexBuffer* buffer;
             std::uint32_t mask;
         };
         Binding bindings[ARRAY_BITS];
         int bindingCount = 0;
+        const std::uint32_t used = job.shader ? job.shader->arrayMask : 0xFFFFFu;
         for (int bit = 0; bit < ARRAY_BITS; ++bit) {
             VertexBuffer* buffer = job.arrays[bit].get();
-            if (!buffer || buffer == current.arrays[bit])
+            if (!buffer || buffer == current.arrays[bit] || !(used & (1u << bit)))
                 continue;
             current.arrays[bit] = buffer;
             int index = 0;

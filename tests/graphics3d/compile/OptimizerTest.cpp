@@ -315,8 +315,11 @@ TEST_F(OptimizerTest, BindsEachBufferOnceWithTheMaskOfItsArraysAndThenOnlyDraws)
     auto coloured =
         orvane::test::makeVertexBuffer(format, bytes.data(), 4, VertexBuffer::USAGE_CLIENT);
     auto indices = indexBuffer(4, upTo(40), IndexBuffer::USAGE_STATIC);
-    auto a = indexMesh(coloured.get(), indices.get(), 0, 9, appearance.get());
-    auto b = indexMesh(coloured.get(), indices.get(), 18, 27, appearance.get());
+    auto both =
+        object::make<MarkShader>(2, VertexFormat::ARRAY_POSITION | VertexFormat::ARRAY_COLOUR);
+    auto look = appearanceOf(both.get(), material.get());
+    auto a = indexMesh(coloured.get(), indices.get(), 0, 9, look.get());
+    auto b = indexMesh(coloured.get(), indices.get(), 18, 27, look.get());
 
     Optimizer optimizer;
     optimizer.add(a.get());
@@ -342,6 +345,19 @@ TEST_F(OptimizerTest, BindsEachBufferOnceWithTheMaskOfItsArraysAndThenOnlyDraws)
                               "glVertexPointer(3, GL_FLOAT, 16, 0)",
                               "glColorPointer(4, GL_UNSIGNED_BYTE, 16, 0xc)"}))
         << "merged into buffer objects: indices first (name 2), then vertices (3)";
+    context->shaderStack.reset();
+
+    // A shader that leaves the colour array off: its pointer is not set.
+    auto plain = indexMesh(coloured.get(), indices.get(), 0, 9, appearance.get());
+    const Calls positionOnly = compiledCalls({plain.get()});
+    EXPECT_EQ(
+        std::count_if(positionOnly.begin(), positionOnly.end(),
+                      [](const std::string& call) { return call.starts_with("glColorPointer"); }),
+        0);
+    EXPECT_EQ(
+        std::count_if(positionOnly.begin(), positionOnly.end(),
+                      [](const std::string& call) { return call.starts_with("glVertexPointer"); }),
+        1);
 }
 
 // Turns call logs into what they draw: for every draw, the state it draws with and the
