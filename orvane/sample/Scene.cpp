@@ -159,17 +159,24 @@ void Scene::render(Context& context, const float placement[16]) {
         gl.glEnable(GL_LIGHTING);
     else
         gl.glDisable(GL_LIGHTING);
-    gl.glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-    gl.glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    // What nothing else in the viewer changes is set on the first frame only: the light
+    // model, the side culling removes and the rescaling of normals. Lighting and culling
+    // themselves the in-scene GUI switches off, so every frame switches them on.
+    if (!constantsSet) {
+        gl.glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+        gl.glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    }
     if (switches.culling) {
         gl.glEnable(GL_CULL_FACE);
-        gl.glCullFace(GL_BACK);
+        if (!constantsSet)
+            gl.glCullFace(GL_BACK);
     } else {
         gl.glDisable(GL_CULL_FACE);
     }
     // A uniform scale keeps normals at right angles but not at unit length.
-    if (scaled)
+    if (scaled && !constantsSet)
         gl.glEnable(GL_RESCALE_NORMAL);
+    constantsSet = switches.culling || constantsSet;
     auto* matrix = static_cast<float*>(parameters->parameter("position"));
     if (scaled || frame[3] != 0 || frame[7] != 0 || frame[11] != 0)
         multiply(placement, frame, matrix);

@@ -91,6 +91,9 @@ private:
     float farthest = 0;
     float frame[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     bool scaled = false;
+    // Whether the light model, the culled side and normal rescaling were set (once, by the
+    // first frame drawn with culling on).
+    bool constantsSet = false;
     // The shared texture shaders, [two-sided][blended].
     object::Pointer<SwitchableTextureShader> textureShaders[2][2];
 };

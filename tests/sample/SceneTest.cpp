@@ -75,10 +75,16 @@ TEST_F(SceneFrame, SelectsTheModeClearsLightsCullsAndThenPlacesTheModel) {
                            "glCullFace(GL_BACK)",
                            "glLoadTransposeMatrixfARB({1,0,0,2,0,1,0,3,0,0,1,-400,0,0,0,1})"}));
 
-    // The next frame finds the mode and the light in place.
+    // The next frame finds the mode, the light and the light model in place.
     scene->render(*context, placement);
-    EXPECT_EQ(recorder.takeCalls().front(),
+    const Calls next = recorder.takeCalls();
+    EXPECT_EQ(next.front(),
               "glClear(GL_COLOR_BUFFER_BIT|GL_DEPTH_BUFFER_BIT|GL_STENCIL_BUFFER_BIT)");
+    const auto nextLighting = std::find(next.begin(), next.end(), "glEnable(GL_LIGHTING)");
+    ASSERT_NE(nextLighting, next.end());
+    EXPECT_EQ(Calls(nextLighting, next.end()),
+              (Calls{"glEnable(GL_LIGHTING)", "glEnable(GL_CULL_FACE)",
+                     "glLoadTransposeMatrixfARB({1,0,0,2,0,1,0,3,0,0,1,-400,0,0,0,1})"}));
 }
 
 TEST_F(SceneFrame, WithoutAModelAFrameIsOnlyCleared) {

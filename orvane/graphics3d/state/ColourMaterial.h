@@ -15,7 +15,10 @@ public:
     // ambient and diffuse, and makes the ambient colour the current colour, so that where
     // a mode or shader enables GL_COLOR_MATERIAL both follow the ambient colour. Neither
     // colour tracking nor lighting is switched on or off here.
+    // Through the current context's material stack, only what differs from the colours
+    // the last colour material applied is sent (MaterialStack::AppliedColours).
     void apply() override;
+    bool keepsAppliedColours() const noexcept override { return true; }
 
     types::String getClassName() const override;
 

@@ -1,5 +1,7 @@
 #include "orvane/graphics3d/state/FrameBuffer.h"
 
+#include "orvane/graphics3d/state/Context.h"
+
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics3d/gl/GL.h"
@@ -114,6 +116,8 @@ bool FrameBuffer::setSize(std::int32_t newWidth, std::int32_t newHeight) {
 void FrameBuffer::copyToTexture(Texture2D& texture, std::int32_t level, Position position,
                                 const Area& rectangle) {
     gl.glActiveTextureARB(GL_TEXTURE0_ARB);
+    if (Context* context = Context::current())
+        context->textureStack.forgetActiveUnit();
     GLint previous = 0;
     gl.glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     gl.glBindTexture(GL_TEXTURE_2D, texture.id);

@@ -1,5 +1,7 @@
 #include "orvane/graphics3d/state/Material.h"
 
+#include "orvane/graphics3d/state/RenderCalls.h"
+
 #include "orvane/graphics3d/state/Context.h"
 #include "orvane/system/Assembler.h"
 #include "orvane/system/CallingConvention.h"
@@ -29,6 +31,8 @@ void Material::emitApply(system::Assembler& assembler) {
     using system::Assembler;
     assembler.moveImmediate(Assembler::EDX, static_cast<Material*>(this));
     assembler.storeIndexed(Assembler::ESI, Context::MATERIAL_OFFSET, Assembler::EDX);
+    if (!keepsAppliedColours())
+        assembler.callCdecl(&renderCalls::forgetColours);
     if (compile(assembler))
         return;
     assembler.setThis(static_cast<Material*>(this));

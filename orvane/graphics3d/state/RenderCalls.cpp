@@ -30,6 +30,11 @@ void resetMaterial() noexcept {
         context->materialStack.reset();
 }
 
+void forgetColours() noexcept {
+    if (Context* context = Context::current())
+        context->materialStack.forgetColours();
+}
+
 void forgetTexture(std::uintptr_t unit) noexcept {
     if (Context* context = Context::current())
         context->textureStack.forget(int(unit));

@@ -33,6 +33,8 @@ void resetShader();
 void resetMaterial() noexcept;
 // The texture stack forgets the texture of the unit (no OpenGL call).
 void forgetTexture(std::uintptr_t unit) noexcept;
+// The current context's material stack forgets the colours last applied.
+void forgetColours() noexcept;
 
 // The shader's apply() and its client-array update.
 void ORVANE_THISCALL applyShader(Shader* shader);

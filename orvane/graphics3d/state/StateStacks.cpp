@@ -1,5 +1,7 @@
 #include "orvane/graphics3d/state/StateStacks.h"
 
+#include "orvane/graphics3d/state/Context.h"
+
 #include "orvane/graphics3d/state/Light.h"
 #include "orvane/graphics3d/state/Material.h"
 #include "orvane/graphics3d/state/Mode.h"
@@ -47,8 +49,11 @@ void MaterialStack::select(Material* newMaterial) {
 
 void MaterialStack::selectAlways(Material* newMaterial) {
     material = newMaterial;
-    if (newMaterial)
-        newMaterial->apply();
+    if (!newMaterial)
+        return;
+    if (!newMaterial->keepsAppliedColours())
+        forgetColours();
+    newMaterial->apply();
 }
 
 void MaterialStack::deselect(Material* oldMaterial) noexcept {
@@ -97,7 +102,7 @@ void TextureStack::bindAlways(Texture* texture, int unit) {
     if (!isUnit(unit) || !texture)
         return;
     textures[unit] = texture;
-    gl.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+    activate(unit);
     if (targets[unit] != texture->target) {
         // Enabling is the shaders' business; a bind only carries an existing enable across
         // a change of target.
@@ -114,9 +119,16 @@ void TextureStack::bindOnActiveUnit(Texture* texture, int unit) {
     if (!isUnit(unit))
         return;
     if (redundancyTests && texture == textures[unit])
-        gl.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+        activate(unit);
     else
         bindAlways(texture, unit);
+}
+
+void TextureStack::activate(int unit) {
+    if (redundancyTests && unit == activeUnit)
+        return;
+    gl.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+    activeUnit = unit;
 }
 
 void TextureStack::unbind(const Texture* texture, int unit) noexcept {
@@ -156,8 +168,22 @@ void ShaderStack::selectAlways(Shader* newShader) {
     applied(newShader);
 }
 
+// A shader may change any state, the lighting colours and the active texture unit among
+// them: what the other stacks know of those goes.
+namespace {
+
+void forgetWhatShadersChange() noexcept {
+    if (Context* context = Context::current()) {
+        context->materialStack.forgetColours();
+        context->textureStack.forgetActiveUnit();
+    }
+}
+
+} // namespace
+
 void ShaderStack::applied(Shader* current) {
     current->apply();
+    forgetWhatShadersChange();
     enterSides(*current);
     undo = current->undoRecord();
     undoPending = false;
@@ -173,6 +199,7 @@ void ShaderStack::leave(Shader* previous) {
         leaveSides();
     }
     undo = {};
+    forgetWhatShadersChange();
 }
 
 void ShaderStack::enterSides(const Shader& current) {

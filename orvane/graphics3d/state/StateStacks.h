@@ -42,16 +42,37 @@ public:
 
 class MaterialStack : public StateStack {
 public:
+    // What the last ColourMaterial applied left in OpenGL: its colours and exponent, the
+    // colour-material mode and the current colour (its ambient colour). The next one
+    // sends only what differs; materials of different objects but equal colours then cost
+    // no call at all. Values, not objects, are compared, at the time of applying, so a
+    // material whose colours were changed sends them. Forgotten by reset(), by another
+    // kind of material (selected or in a compiled stream), and by every change of shader,
+    // since a shader may touch any state; not used while redundancyTests is off.
+    struct AppliedColours {
+        bool known = false;
+        float ambient[4] = {};
+        float diffuse[4] = {};
+        float specular[4] = {};
+        float emission[4] = {};
+        float shininess = 0;
+    };
+
     // Makes the material current and applies it, unless it is current already.
     void select(Material* newMaterial);
     void selectAlways(Material* newMaterial);
     // Forgets the material if it is current (no OpenGL call).
     void deselect(Material* oldMaterial) noexcept;
-    void reset() noexcept { material = nullptr; }
+    void reset() noexcept {
+        material = nullptr;
+        forgetColours();
+    }
+    void forgetColours() noexcept { colours.known = false; }
     types::String getClassName() const override;
 
     // Stored into directly by generated code (Context::MATERIAL_OFFSET).
     Material* material = nullptr;
+    AppliedColours colours;
 };
 
 class LightStack : public StateStack {
@@ -83,9 +104,16 @@ public:
     void forget(int unit) noexcept;
     // Forgets the texture on every unit that holds it (no OpenGL call).
     void forget(const Texture* texture) noexcept;
+    // Makes the unit the active one unless it is already, as far as the stack knows.
+    void activate(int unit);
+    // The active unit is unknown from now on: code that makes another unit active without
+    // the stack calls this (shader changes do it for the shaders' own unit switches).
+    void forgetActiveUnit() noexcept { activeUnit = -1; }
     types::String getClassName() const override;
 
     Texture* textures[UNITS] = {};
+    // The unit the stack last made active; -1 when that is unknown.
+    int activeUnit = -1;
     GLenum targets[UNITS] = {GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_2D,
                              GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_2D, GL_TEXTURE_2D};
 };

@@ -22,6 +22,18 @@ const Calls freshColourMaterial = {"glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, 
 
 using MaterialTest = RecordedContext;
 
+// A material that writes its own code: one store of a marker into a word.
+class CompiledMaterial : public Material {
+public:
+    bool compile(system::Assembler& assembler) override {
+        assembler.moveImmediate(system::Assembler::EAX, 0x5EED);
+        assembler.storeAbsolute(&marker, system::Assembler::EAX);
+        return true;
+    }
+    void apply() override { gl.glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 99); }
+    std::uintptr_t marker = 0;
+};
+
 TEST_F(MaterialTest, ColourMaterialSetsBothFacesAndTheAmbientAsCurrentColour) {
     ColourMaterial material;
     EXPECT_EQ(material.getClassName(), "Object:Resource:Material:ColourMaterial");
@@ -34,28 +46,55 @@ TEST_F(MaterialTest, ColourMaterialSetsBothFacesAndTheAmbientAsCurrentColour) {
     material.specular[1] = 0.5f;
     material.emission[2] = 0.125f;
     material.shininess = 64;
+    const Calls everything = {"glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, {0.25,0.5,0.75,1})",
+                              "glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, {1,0,0,0})",
+                              "glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, {0,0.5,0,0})",
+                              "glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, {0,0,0.125,0})",
+                              "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 64)",
+                              "glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE)",
+                              "glColor4fv({0.25,0.5,0.75,1})"};
+    context->setRedundancyTests(false);
     material.apply();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, {0.25,0.5,0.75,1})",
-                     "glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, {1,0,0,0})",
-                     "glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, {0,0.5,0,0})",
-                     "glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, {0,0,0.125,0})",
-                     "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 64)",
-                     "glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE)",
-                     "glColor4fv({0.25,0.5,0.75,1})"}));
+    EXPECT_EQ(recorder.takeCalls(), everything) << "without redundancy tests, all of it";
+    context->setRedundancyTests(true);
+    context->materialStack.reset();
+    material.apply();
+    EXPECT_EQ(recorder.takeCalls(), everything) << "after a reset, all of it";
 }
 
-// A material that writes its own code: one store of a marker into a word.
-class CompiledMaterial : public Material {
-public:
-    bool compile(system::Assembler& assembler) override {
-        assembler.moveImmediate(system::Assembler::EAX, 0x5EED);
-        assembler.storeAbsolute(&marker, system::Assembler::EAX);
-        return true;
-    }
-    void apply() override { gl.glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 99); }
-    std::uintptr_t marker = 0;
-};
+// What the last colour material applied is not sent again, whichever object brings it;
+// the current colour follows whenever ambient or diffuse changes (colour tracking makes
+// it decide both). A change of shader or another kind of material forgets it all.
+TEST_F(MaterialTest, ColourMaterialsSendOnlyWhatDiffersFromTheLastApplied) {
+    ColourMaterial first, same, brighter;
+    first.ambient[0] = same.ambient[0] = 0.5f;
+    brighter.ambient[0] = 0.5f;
+    brighter.diffuse[1] = 1;
+    brighter.shininess = 8;
+    context->materialStack.select(&first);
+    EXPECT_EQ(recorder.takeCalls().size(), 7u);
+    context->materialStack.select(&same);
+    EXPECT_TRUE(recorder.takeCalls().empty()) << "equal colours cost nothing";
+    context->materialStack.select(&brighter);
+    EXPECT_EQ(recorder.takeCalls(), (Calls{"glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, {0,1,0,0})",
+                                           "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 8)",
+                                           "glColor4fv({0.5,0,0,0})"}));
+    brighter.shininess = 9; // changed after it was applied
+    brighter.apply();
+    EXPECT_EQ(recorder.takeCalls(), Calls{"glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 9)"});
+
+    auto shader = object::make<Shader>();
+    context->shaderStack.select(shader.get());
+    recorder.clear();
+    context->materialStack.select(&first);
+    EXPECT_EQ(recorder.takeCalls().size(), 7u) << "a shader may have changed anything";
+    CompiledMaterial foreign;
+    context->materialStack.select(&foreign);
+    recorder.clear();
+    context->materialStack.select(&same);
+    EXPECT_EQ(recorder.takeCalls().size(), 7u) << "so may another kind of material";
+    context->shaderStack.reset();
+}
 
 // Render programs begin with the current context in ESI.
 object::Pointer<system::Program> renderProgram(Material& material,
@@ -76,13 +115,15 @@ TEST_F(MaterialTest, EmittedApplyRecordsTheMaterialAndAppliesItNativelyAndInterp
     for (Machine machine : {system::Program::hostMachine, Machine::INTERPRETER}) {
         SCOPED_TRACE(int(machine));
         ColourMaterial material;
+        context->materialStack.reset();
         context->materialStack.select(&material);
-        recorder.clear();
-        // Current already: the program applies it all the same.
+        EXPECT_EQ(recorder.takeCalls(), freshColourMaterial);
+        material.shininess = 3;
+        // Current already: the program applies it all the same (what changed is sent).
         auto program = renderProgram(material, machine);
         ASSERT_TRUE(program);
         program->code()();
-        EXPECT_EQ(recorder.takeCalls(), freshColourMaterial);
+        EXPECT_EQ(recorder.takeCalls(), Calls{"glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 3)"});
 
         ColourMaterial other;
         other.shininess = 7;
@@ -90,7 +131,7 @@ TEST_F(MaterialTest, EmittedApplyRecordsTheMaterialAndAppliesItNativelyAndInterp
         ASSERT_TRUE(program);
         program->code()();
         EXPECT_EQ(context->materialStack.material, &other);
-        EXPECT_EQ(recorder.takeCalls().at(4), "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)");
+        EXPECT_EQ(recorder.takeCalls(), Calls{"glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 7)"});
         context->materialStack.select(&other);
         EXPECT_TRUE(recorder.calls().empty()) << "the stored material counts as current";
     }
@@ -101,11 +142,13 @@ TEST_F(MaterialTest, MaterialThatCompilesItselfIsNotCalled) {
     system::Assembler assembler;
     material.emitApply(assembler);
     const auto& commands = assembler.getCommands();
-    ASSERT_EQ(commands.count(), 4u);
+    ASSERT_EQ(commands.count(), 5u);
     EXPECT_EQ(commands[0].type, system::Assembler::MOVE_IMMEDIATE);
     EXPECT_EQ(commands[1].type, system::Assembler::STORE_INDEXED);
     EXPECT_EQ(commands[1].operand1, system::Assembler::Word(system::Assembler::ESI));
     EXPECT_EQ(commands[1].operand2, system::Assembler::Word(Context::MATERIAL_OFFSET));
+    EXPECT_EQ(commands[2].type, system::Assembler::CALL_CDECL)
+        << "the colours a colour material applied are forgotten";
     auto program = renderProgram(material, system::Program::hostMachine);
     ASSERT_TRUE(program);
     program->code()();
@@ -201,8 +244,8 @@ TEST_F(AppearanceTest, EmptyAppearanceChangesNothingAndSharedMaterialIsNotReappl
               (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 12)"}))
         << "only unit 0's texture differs";
     first->apply();
-    EXPECT_EQ(recorder.takeCalls(),
-              (Calls{"glActiveTextureARB(GL_TEXTURE0_ARB)", "glBindTexture(GL_TEXTURE_2D, 11)"}));
+    EXPECT_EQ(recorder.takeCalls(), (Calls{"glBindTexture(GL_TEXTURE_2D, 11)"}))
+        << "unit 0 is active already";
 }
 
 TEST_F(AppearanceTest, WithdrawForgetsItsPiecesSoTheNextApplySetsThemAgain) {
@@ -234,6 +277,9 @@ TEST_F(AppearanceTest, DestroyedCurrentMaterialIsAppliedAgainAtTheSameAddress) {
     recorder.clear();
     // Whatever the allocator hands out next, a new material must be applied.
     auto replacement = object::Pointer<ColourMaterial>::adopt(new ColourMaterial);
+    for (float* colour :
+         {replacement->ambient, replacement->diffuse, replacement->specular, replacement->emission})
+        colour[0] = 0.5f; // colours unlike the last applied, which it must send
     appearance.setMaterial(replacement.get());
     appearance.apply();
     EXPECT_EQ(recorder.count("glMaterialfv"), 4u) << (replacement.get() == address);
