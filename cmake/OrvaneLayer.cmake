@@ -33,12 +33,16 @@ function(orvane_layer name)
     add_library(Orvane::${export_name} ALIAS ${name})
 endfunction()
 
-# orvane_test_suite(NAME FOLDERS dir... LINKS target... [LABELS label...])
+# orvane_test_suite(NAME FOLDERS dir... LINKS target... [RESOURCE_LOCK name])
 #
 # One GoogleTest executable per layer from tests/<folder>/*.cpp; every test case becomes
-# its own CTest entry so that failures are reported by name and run in parallel.
+# its own CTest entry so that failures are reported by name and run in parallel. Each test
+# is labelled with the suite's name alone: test discovery flattens the properties into one
+# list, so a second label would shift every property after it (a lock named after the
+# labels was once silently lost that way). `ctest -L` takes a pattern, so a label such as
+# tests_realmodels is also found by `-L realmodels`.
 function(orvane_test_suite name)
-    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "FOLDERS;LINKS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "FOLDERS;LINKS" ${ARGN})
     set(sources "")
     foreach(folder IN LISTS ARG_FOLDERS)
         file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
@@ -55,5 +59,5 @@ function(orvane_test_suite name)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-        PROPERTIES LABELS "${name};${ARG_LABELS}" TIMEOUT 300 ${lock})
+        PROPERTIES LABELS ${name} TIMEOUT 300 ${lock})
 endfunction()

@@ -1,5 +1,5 @@
 // Every 3DS file of gl-117-data and glmark2-data, drawn by the viewer and found framed
-// (CTest label realmodels: ctest -L realmodels runs it alone).
+// (ctest -L tests_realmodels runs it alone).
 
 #include "tests/sample/RealModels.h"
 #include "tests/support/Watchdog.h"
