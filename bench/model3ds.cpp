@@ -10,18 +10,21 @@
 // context), and into buffer objects in an offscreen context; and the compilation of the
 // translated model (Model::compile) in that context.
 
+#include "orvane/graphics3d/mesh/ParameterBuffer.h"
 #include "orvane/graphics3d/model3ds/MeshLayout3DS.h"
 #include "orvane/graphics3d/model3ds/Translator3DS.h"
 #include "orvane/graphics3d/state/OffscreenContext.h"
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/native/Display.h"
+#include "tests/support/LargeModel.h"
 #include "tests/support/ModelFiles.h"
 #include "tests/support/TempDirectory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -222,11 +225,7 @@ void BM_TranslateInContext3DS(benchmark::State& state) {
 }
 
 // Model::compile alone: each model is translated with the clock stopped.
-void BM_Compile3DS(benchmark::State& state) {
-    const auto context = offscreenContext(state);
-    if (!context)
-        return;
-    const test::Bytes bytes = modelBytes(state);
+void compileEach(benchmark::State& state, const test::Bytes& bytes) {
     for (auto _ : state) {
         state.PauseTiming();
         object::Pointer<graphics3d::Model> model = translateModel(bytes);
@@ -236,6 +235,55 @@ void BM_Compile3DS(benchmark::State& state) {
         state.PauseTiming();
         model = nullptr;
         state.ResumeTiming();
+    }
+    countFaces(state, facesOf(bytes), bytes.size());
+}
+
+void BM_Compile3DS(benchmark::State& state) {
+    const auto context = offscreenContext(state);
+    if (context)
+        compileEach(state, modelBytes(state));
+}
+
+// The large models (tests/support/LargeModel.h: 40 objects, 20 textured materials, the
+// textures not loaded) from 10,000 to 2,000,000 faces: translation, compilation, and one
+// frame of the compiled model at 300 x 300 (finished with glFinish).
+test::Bytes largeBytes(benchmark::State& state) {
+    return test::largeModel(long(state.range(0)), 40, 20);
+}
+
+void BM_TranslateLarge3DS(benchmark::State& state) {
+    translateEach(state, largeBytes(state));
+}
+
+void BM_CompileLarge3DS(benchmark::State& state) {
+    const auto context = offscreenContext(state);
+    if (context)
+        compileEach(state, largeBytes(state));
+}
+
+void BM_FrameLarge3DS(benchmark::State& state) {
+    auto context = object::Pointer<graphics3d::OffscreenContext>::adopt(
+        graphics3d::OffscreenContext::create(300, 300));
+    if (!context) {
+        state.SkipWithError(("no offscreen OpenGL: " + native::lastError()).c_str());
+        return;
+    }
+    const test::Bytes bytes = largeBytes(state);
+    object::Pointer<graphics3d::Model> model = translateModel(bytes);
+    model->compile();
+    auto parameters = object::Pointer<graphics3d::ParameterBuffer>::adopt(
+        graphics3d::ParameterBuffer::create(model->getParameterFormat()));
+    // The whole model in view: its 1,800 x 1,300 units scaled into the unit cube.
+    const float scale = 1.0f / 1200;
+    const float placement[16] = {scale, 0, 0,     -0.9f, 0, scale, 0, -0.7f,
+                                 0,     0, scale, 0,     0, 0,     0, 1};
+    std::memcpy(parameters->parameter("position"), placement, sizeof placement);
+    using graphics3d::gl;
+    for (auto _ : state) {
+        gl.glClear(graphics3d::GL_COLOR_BUFFER_BIT | graphics3d::GL_DEPTH_BUFFER_BIT);
+        model->draw(*parameters);
+        gl.glFinish();
     }
     countFaces(state, facesOf(bytes), bytes.size());
 }
@@ -265,5 +313,23 @@ BENCHMARK(BM_TranslateInContext3DS)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compile3DS)->Arg(1000)->Arg(10000)->Arg(60000)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateLarge3DS)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileLarge3DS)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameLarge3DS)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
