@@ -30,7 +30,8 @@ inline Bytes largeModel(long faces, int objects, int materials) {
                                         .texture = largeModelTextureName(m)}));
     const int across = int(std::ceil(std::sqrt(double(objects))));
     for (int object = 0; object < objects; ++object) {
-        const int objectFaces = int(std::min<long>(65534, faces / objects + (object < faces % objects)));
+        const int objectFaces =
+            int(std::min<long>(65534, faces / objects + (object < faces % objects)));
         const int columns = 250, rows = (objectFaces / 2 + columns - 1) / columns;
         const float left = float(object % across) * 260, bottom = float(object / across) * 260;
         std::vector<float> xyz, uv;
@@ -44,14 +45,15 @@ inline Bytes largeModel(long faces, int objects, int materials) {
         Chunk faceList = faceChunk(gridFaces(objectFaces, columns, false));
         for (int half = 0; half < 2; ++half) {
             std::vector<std::uint16_t> group;
-            for (int f = half * objectFaces / 2; f < (half + 1) * objectFaces / 2 + half * (objectFaces % 2); ++f)
+            for (int f = half * objectFaces / 2;
+                 f < (half + 1) * objectFaces / 2 + half * (objectFaces % 2); ++f)
                 group.push_back(std::uint16_t(f));
-            faceList.add(groupChunk("Material" + std::to_string((2 * object + half) % materials), group));
+            faceList.add(
+                groupChunk("Material" + std::to_string((2 * object + half) % materials), group));
         }
-        chunks.push_back(objectChunk("Object" + std::to_string(object), Chunk(0x4100)
-                                                                          .add(vertexChunk(xyz))
-                                                                          .add(texCoordChunk(uv))
-                                                                          .add(faceList)));
+        chunks.push_back(
+            objectChunk("Object" + std::to_string(object),
+                        Chunk(0x4100).add(vertexChunk(xyz)).add(texCoordChunk(uv)).add(faceList)));
     }
     return modelFile(chunks);
 }
@@ -64,7 +66,8 @@ inline Bytes largeModelTexture(int material) {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             const bool dark = ((x / 8) + (y / 8)) % 2;
-            const std::uint8_t b = dark ? 60 : hue, g = dark ? 60 : std::uint8_t(255 - hue), r = 200;
+            const std::uint8_t b = dark ? 60 : hue, g = dark ? 60 : std::uint8_t(255 - hue),
+                               r = 200;
             tga.pixelData.insert(tga.pixelData.end(), {b, g, r});
         }
     return tgaFile(tga);

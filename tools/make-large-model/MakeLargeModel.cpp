@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path directory = argv[1];
     std::filesystem::create_directories(directory);
-    bool written = save(directory / "large.3ds", orvane::test::largeModel(faces, objects, materials));
+    bool written =
+        save(directory / "large.3ds", orvane::test::largeModel(faces, objects, materials));
     for (int m = 0; m < materials; ++m)
         written = written && save(directory / orvane::test::largeModelTextureName(m),
                                   orvane::test::largeModelTexture(m));
