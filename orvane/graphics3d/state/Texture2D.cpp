@@ -83,7 +83,9 @@ Formats formatsFor(std::uint32_t format,
 
 // Uploads one level; false when the image has no pixel memory to give.
 bool uploadLevel(Image& level, GLint number) {
-    Formats formats = formatsFor(level.getFormat());
+    Formats formats;
+    if (!textureupload::imageFormatsOf(level.getFormat(), formats))
+        throw TypeException();
     auto* compressed = dynamic_cast<graphics::CompressedImage*>(&level);
     const void* pixels = level.lock();
     if (pixels && formats.compressed && compressed)

@@ -158,6 +158,14 @@ bool formatsOf(std::uint32_t imageFormat, Formats& formats, bool greyIsAlpha) no
     }
 }
 
+bool imageFormatsOf(std::uint32_t imageFormat, Formats& formats) noexcept {
+    if (!formatsOf(imageFormat, formats))
+        return false;
+    if (formats.internal == GLint(GL_RGB8))
+        formats.internal = GLint(GL_RGBA8);
+    return true;
+}
+
 std::uint32_t imageFormatOf(GLint internalFormat) noexcept {
     switch (internalFormat) {
     case 1:

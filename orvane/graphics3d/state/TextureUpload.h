@@ -36,6 +36,15 @@ struct Formats {
 // coverage maps); grey with alpha is luminance-alpha.
 bool formatsOf(std::uint32_t imageFormat, Formats& formats, bool greyIsAlpha = false) noexcept;
 
+// The formats an image's own pixels are uploaded with: those of formatsOf, except that RGB
+// pictures are held as RGBA8, alpha 1. A renderer that generates code per texture format
+// (Mesa's llvmpipe) otherwise builds a mipmap program and a texturing program for RGB
+// textures and again for RGBA ones on their first use, which is most of the time to a
+// textured model's first frame; with one format they share them. Every environment mode
+// the shaders set (modulate, combine) reads alpha 1 from an RGB texture, so the pixels are
+// the same; llvmpipe stores RGB8 in four bytes a texel anyway.
+bool imageFormatsOf(std::uint32_t imageFormat, Formats& formats) noexcept;
+
 // The image format a texture's internal format reads back as: 8-bit palette for 1, RGB for
 // GL_RGB8, RGBA for GL_RGBA8, GREY8 for GL_LUMINANCE8 and GL_ALPHA8, GREY_ALPHA16 for
 // GL_LUMINANCE8_ALPHA8, 0 for every other.

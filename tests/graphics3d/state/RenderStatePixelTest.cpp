@@ -128,7 +128,9 @@ TEST(RenderStatePixels, LitQuadHasTheColourOfTheLightingEquation) {
 // What the textured quad shows at each pixel, row by row from the top.
 using Picture = std::vector<Rgba>;
 
-Picture drawTextured(test::OffscreenGL& offscreen, Texture* texture) {
+// Drawn in a white colour of the given alpha, without blending, so that the picture read
+// back carries the alpha the fragments were given.
+Picture drawTextured(test::OffscreenGL& offscreen, Texture* texture, float alpha = 1.0f) {
     Context& context = offscreen.context();
     identityMatrices();
     gl.glClearColor(0, 0, 0, 0);
@@ -140,6 +142,7 @@ Picture drawTextured(test::OffscreenGL& offscreen, Texture* texture) {
     // A white material: GL_MODULATE then shows the texels as they are.
     auto white = object::Pointer<ColourMaterial>::adopt(new ColourMaterial);
     std::fill(white->ambient, white->ambient + 4, 1.0f);
+    white->ambient[3] = alpha;
     Appearance appearance;
     appearance.setMaterial(white.get());
     appearance.setShader(object::Pointer<TextureShader>::adopt(new TextureShader).get());
@@ -277,11 +280,11 @@ protected:
     }
 
     // The texture of a file through the manager, drawn.
-    Picture shownFrom(const std::string& name, const Bytes& file) {
+    Picture shownFrom(const std::string& name, const Bytes& file, float alpha = 1.0f) {
         directory.write(name, file);
         Texture* texture = manager->get(name.c_str());
         EXPECT_NE(texture, nullptr);
-        return texture ? drawTextured(offscreen, texture) : Picture{};
+        return texture ? drawTextured(offscreen, texture, alpha) : Picture{};
     }
 
     test::OffscreenGL offscreen{SIZE, SIZE};
@@ -293,6 +296,17 @@ TEST_F(TexturedQuad, ShowsTheTexelsOfTwentyFourAndThirtyTwoBitImages) {
     const Picture opaque = testPicture(false), translucent = testPicture(true);
     EXPECT_EQ(shownFrom("rgb.bmp", bmp24(opaque)), opaque);
     EXPECT_EQ(shownFrom("rgba.tga", tga32(translucent)), translucent);
+}
+
+// RGB pictures are held as RGBA with alpha 1, so that they share their programs with RGBA
+// textures: under modulation the fragments keep the alpha of their colour, as with an RGB
+// texture, and a translucent material over an RGB texture stays translucent.
+TEST_F(TexturedQuad, TwentyFourBitImagesKeepTheAlphaOfTheColourTheyModulate) {
+    Picture halfAlpha = testPicture(false);
+    for (Rgba& p : halfAlpha)
+        p[3] = 128;
+    EXPECT_EQ(shownFrom("rgb.bmp", bmp24(testPicture(false)), 128 / 255.0f), halfAlpha);
+    EXPECT_EQ(manager->get("rgb.bmp")->format, Format::RGBA32);
 }
 
 // Grey pictures (8-bit grey TGA files, type 3) show grey, grey with alpha keeps its
@@ -338,7 +352,7 @@ TEST_F(TexturedQuad, ShowsThePaletteColoursOfPaletteImages) {
     Picture expected;
     const Bytes file = bmp8(expected);
     EXPECT_EQ(shownFrom("indexed.bmp", file), expected);
-    EXPECT_EQ(manager->get("indexed.bmp")->format, Format::RGB24);
+    EXPECT_EQ(manager->get("indexed.bmp")->format, Format::RGBA32) << "held as RGBA, alpha 1";
 }
 
 TEST_F(TexturedQuad, ShowsTheColoursOfSixteenBitImages) {

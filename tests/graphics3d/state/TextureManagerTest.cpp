@@ -45,7 +45,7 @@ TEST_F(TextureManagerTest, ReadsAFileOnceAndAnswersTheSameTextureAfterwards) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->minFilter, GLenum(GL_LINEAR_MIPMAP_LINEAR));
     EXPECT_EQ(first->magFilter, GLenum(GL_LINEAR));
-    EXPECT_EQ(first->format, graphics::PixelFormat::RGB24);
+    EXPECT_EQ(first->format, graphics::PixelFormat::RGBA32) << "an RGB picture, held as RGBA";
     EXPECT_EQ(static_cast<Texture2D*>(first)->width, 2);
     EXPECT_EQ(first->getReferenceCount(), 1) << "the entry's creation reference only";
     EXPECT_EQ(recorder.count("glTexParameteri") - 5, 3u)

@@ -77,7 +77,8 @@ Calls joined(std::initializer_list<Calls> parts) {
     return all;
 }
 
-std::string level(int number, int size, const char* internal = "32849",
+// RGB pictures are held as GL_RGBA8 (32856).
+std::string level(int number, int size, const char* internal = "32856",
                   const char* external = "GL_RGB") {
     const std::string n = std::to_string(number), s = std::to_string(size);
     return "glTexImage2D(GL_TEXTURE_2D, " + n + ", " + internal + ", " + s + ", " + s + ", 0, " +
@@ -99,7 +100,7 @@ TEST_F(TextureTest, ImageLevelsUploadAsAskedMinusTwoGeneratesMinusOneTakesTheCha
     EXPECT_EQ(texture->id, 1u);
     EXPECT_EQ(texture->width, 8);
     EXPECT_EQ(texture->height, 8);
-    EXPECT_EQ(texture->format, Format::RGB24);
+    EXPECT_EQ(texture->format, Format::RGBA32);
     EXPECT_FALSE(image->isLocked());
 
     texture = TexturePointer::adopt(createTexture2D(image.get(), -1));
@@ -280,14 +281,17 @@ TEST_F(TextureTest, PaletteAndSixteenBitImagesGoUpInFormatsOpenGLReadsAsTheyAre)
     indexed->setPalette(&palette);
     auto texture = TexturePointer::adopt(createTexture2D(indexed.get(), -2));
     EXPECT_EQ(withoutAddresses({recorder.calls()[13]}),
-              (Calls{"glTexImage2D(GL_TEXTURE_2D, 0, 32849, 2, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, "
+              (Calls{"glTexImage2D(GL_TEXTURE_2D, 0, 32856, 2, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, "
                      "pixels)"}));
-    EXPECT_EQ(texture->format, Format::RGB24);
+    EXPECT_EQ(texture->format, Format::RGBA32);
 
     palette.set(1, 40, 50, 60, 128); // a palette with alpha: RGBA
     indexed->setPalette(&palette);
     recorder.clear();
     texture = TexturePointer::adopt(createTexture2D(indexed.get(), -2));
+    EXPECT_EQ(withoutAddresses({recorder.calls()[13]}),
+              (Calls{"glTexImage2D(GL_TEXTURE_2D, 0, 32856, 2, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, "
+                     "pixels)"}));
     EXPECT_EQ(texture->format, Format::RGBA32);
 
     ImagePointer packed = chain(Format::RGB15, 4, 2, 1);
