@@ -2,10 +2,13 @@
 #include "orvane/sample/ApplicationMain.h"
 #include "orvane/sample/Options.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
+    // The driver's per-frame vertex buffers for large models stay mapped between frames.
+    orvane::native::keepLargeBlocksOnTheHeap(std::size_t(256) << 20);
     using orvane::sample::Options;
     Options options;
     std::string error;
