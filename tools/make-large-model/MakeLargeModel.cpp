@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,9 +21,16 @@ bool save(const std::filesystem::path& path, const orvane::test::Bytes& bytes) {
 
 } // namespace
 
+constexpr const char* USAGE = "usage: make-large-model DIRECTORY [FACES [OBJECTS [MATERIALS]]]\n";
+
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 5) {
-        std::fprintf(stderr, "usage: make-large-model DIRECTORY [FACES [OBJECTS [MATERIALS]]]\n");
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
+    // An option is never a directory to fill.
+    if (argc < 2 || argc > 5 || argv[1][0] == '-') {
+        std::fputs(USAGE, stderr);
         return 2;
     }
     const long faces = argc > 2 ? std::atol(argv[2]) : 2000000;
