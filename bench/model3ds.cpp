@@ -17,6 +17,7 @@
 #include "orvane/io/MemoryFile.h"
 #include "orvane/io/SystemFile.h"
 #include "orvane/native/Display.h"
+#include "orvane/native/Process.h"
 #include "tests/support/LargeModel.h"
 #include "tests/support/ModelFiles.h"
 #include "tests/support/TempDirectory.h"
@@ -33,6 +34,13 @@ namespace {
 
 using namespace orvane;
 using test::Chunk;
+
+// As the viewer does: the large models' arrays and the driver's per-frame buffers come
+// from the heap, not from fresh mappings whose pages the kernel zeroes every time.
+const bool heapKept = [] {
+    native::keepLargeBlocksOnTheHeap(std::size_t(256) << 20);
+    return true;
+}();
 
 // A model of the given number of faces: meshes of at most 8,192 faces (a wavy grid of
 // quads with texture coordinates), each split over four material groups, and the four
