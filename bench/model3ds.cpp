@@ -282,7 +282,7 @@ void BM_FrameLarge3DS(benchmark::State& state) {
     model->compile();
     auto parameters = object::Pointer<graphics3d::ParameterBuffer>::adopt(
         graphics3d::ParameterBuffer::create(model->getParameterFormat()));
-    // The whole model in view: its 1,800 x 1,300 units scaled into the unit cube.
+    // The whole model in view: its 1,820 x 1,560 units scaled into the unit cube.
     const float scale = 1.0f / 1200;
     const float placement[16] = {scale, 0, 0,     -0.9f, 0, scale, 0, -0.7f,
                                  0,     0, scale, 0,     0, 0,     0, 1};

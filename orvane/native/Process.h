@@ -15,6 +15,8 @@ std::string programDirectory();
 // blocks every frame (Mesa's llvmpipe does, drawing models of millions of faces) pays for
 // zeroed pages on every frame; this keeps them. Call it before the first allocation worth
 // keeping, from one thread; the process keeps up to that much memory it no longer uses.
+// Threads other than the first allocate from heaps of at most 64 MB each, so there only
+// blocks up to that size are kept; a C library that refuses the sizes leaves its own.
 void keepLargeBlocksOnTheHeap(std::size_t largest);
 
 } // namespace orvane::native

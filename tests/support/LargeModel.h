@@ -32,7 +32,9 @@ inline Bytes largeModel(long faces, int objects, int materials) {
     for (int object = 0; object < objects; ++object) {
         const int objectFaces =
             int(std::min<long>(65534, faces / objects + (object < faces % objects)));
-        const int columns = 250, rows = (objectFaces / 2 + columns - 1) / columns;
+        // Quads of two faces, 250 a row; an odd count's last face takes a quad of its own.
+        const int columns = 250;
+        const int rows = std::max(1, ((objectFaces + 1) / 2 + columns - 1) / columns);
         const float left = float(object % across) * 260, bottom = float(object / across) * 260;
         std::vector<float> xyz, uv;
         xyz.reserve(std::size_t(columns + 1) * (rows + 1) * 3);

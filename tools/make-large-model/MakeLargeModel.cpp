@@ -36,9 +36,11 @@ int main(int argc, char** argv) {
     const long faces = argc > 2 ? std::atol(argv[2]) : 2000000;
     const int objects = argc > 3 ? std::atoi(argv[3]) : 40;
     const int materials = argc > 4 ? std::atoi(argv[4]) : 20;
-    if (faces < 1 || objects < 1 || materials < 1 || faces / objects > 65534) {
-        std::fprintf(stderr, "make-large-model: at least one face, object and material, and at "
-                             "most 65,534 faces an object\n");
+    // Each object takes an equal share, the first ones a face more where it does not divide.
+    if (objects < 1 || materials < 1 || faces < objects ||
+        (faces + objects - 1) / objects > 65534) {
+        std::fprintf(stderr, "make-large-model: at least one object and material, a face an "
+                             "object, and at most 65,534 faces an object\n");
         return 2;
     }
     const std::filesystem::path directory = argv[1];

@@ -42,7 +42,9 @@ bool formatsOf(std::uint32_t imageFormat, Formats& formats, bool greyIsAlpha = f
 // textures and again for RGBA ones on their first use, which is most of the time to a
 // textured model's first frame; with one format they share them. Every environment mode
 // the shaders set (modulate, combine) reads alpha 1 from an RGB texture, so the pixels are
-// the same; llvmpipe stores RGB8 in four bytes a texel anyway.
+// the same; llvmpipe stores RGB8 in four bytes a texel anyway. Such a texture is an RGBA
+// one from then on: an update from an RGBA image or a copy from a frame buffer with alpha
+// keeps that alpha, which alpha tests and blending then see.
 bool imageFormatsOf(std::uint32_t imageFormat, Formats& formats) noexcept;
 
 // The image format a texture's internal format reads back as: 8-bit palette for 1, RGB for
