@@ -88,6 +88,34 @@ TEST_F(GuiControl, TheRightButtonZoomsByTheSumOfBothMotionsSoADiagonalDragCancel
     EXPECT_EQ(gui->angleA, 0.0f);
 }
 
+// The jet's sphere (276.83 units) between the scene's planes at 10 and 800 units: the wheel
+// stops where the model would cross the near plane or leave past the far one, a reset
+// comes back to the start, and a sphere too large for the planes leaves the wheel free.
+TEST_F(GuiControl, TheWheelStopsWhereTheModelWouldCrossTheNearOrTheFarPlane) {
+    const float reach = 276.83f;
+    control().limitZoomFor(reach, 10.0f, 800.0f);
+    for (int notch = 0; notch < 100; ++notch)
+        gui->mouseWheel(120, 0);
+    EXPECT_NEAR(Gui::DISTANCE - gui->zoom - reach, 10.0f, 1e-3f) << "touching the near plane";
+    EXPECT_NEAR(gui->modelMatrix[11], gui->zoom - Gui::DISTANCE, 1e-3f);
+    for (int notch = 0; notch < 200; ++notch)
+        gui->mouseWheel(-120, 0);
+    EXPECT_NEAR(Gui::DISTANCE - gui->zoom + reach, 800.0f, 1e-3f) << "touching the far plane";
+    gui->reset();
+    EXPECT_EQ(gui->zoom, 0.0f);
+
+    gui->zoom = 50.0f;
+    gui->setZoomLimits(-20.0f, 20.0f);
+    EXPECT_EQ(gui->zoom, 20.0f) << "moved inside at once";
+
+    auto* free = new CountingGui(&offscreen.context());
+    free->limitZoomFor(500.0f, 10.0f, 800.0f);
+    for (int notch = 0; notch < 100; ++notch)
+        free->mouseWheel(120, 0);
+    EXPECT_FLOAT_EQ(free->zoom, 1200.0f) << "no limits where the model cannot fit";
+    free->release();
+}
+
 TEST_F(GuiControl, TheLeftButtonPansATenthOfAUnitAPixelAlongTheMotion) {
     move(10, 20, gui::LEFT_DOWN);
     EXPECT_FLOAT_EQ(control().panX, 1.0f);
