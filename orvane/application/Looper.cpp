@@ -82,7 +82,9 @@ Looper::~Looper() {
     if (own && own->looper == this && serving != own) {
         // Destroyed from within its own loop after quit() on another thread took the
         // field: that thread has posted the quit and joins this one, whose loop must not
-        // touch this looper again.
+        // touch this looper again. That quit() may still be letting go of this looper's
+        // lock, taken to clear the field: it is waited for before the lock is destroyed.
+        std::lock_guard hold(threadLock);
         own->looper = nullptr;
         return;
     }
