@@ -1,6 +1,7 @@
 #include "orvane/graphics3d/state/Texture2D.h"
 
 #include "orvane/graphics/CompressedImage.h"
+#include "orvane/graphics/FilterHalve.h"
 #include "orvane/graphics/FilterResize.h"
 #include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics3d/state/Context.h"
@@ -133,6 +134,41 @@ bool hasTranslucentTexels(Image& level) {
     return found;
 }
 
+// Uploads level 0 and the image's own chain below it, as many levels as `levels` asks
+// (see createTexture2D); -2 leaves the smaller levels to OpenGL.
+void uploadChain(const NewTextureName& name, Image* image, ImagePointer level, int levels,
+                 bool compressed) {
+    const int count = levels > 0 ? levels : levels == -1 ? MAXIMUM_LEVELS : 1;
+    if (levels == -2 || levels == -1)
+        gl.glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, levels == -2 ? 1 : 0);
+    // A resized copy has no chain; otherwise the chain is walked from the image's levels.
+    Image* next = level->getWidth() == image->getWidth() && level->getHeight() == image->getHeight()
+                      ? image->nextLevel()
+                      : nullptr;
+    for (GLint number = 0; number < count && level; ++number) {
+        name.fail(!uploadLevel(*level, number));
+        level = next ? textureupload::uploadable(next, compressed) : nullptr;
+        next = next ? next->nextLevel() : nullptr;
+    }
+}
+
+// Uploads level 0 and every smaller level down to 1 x 1, each halved from the one before
+// here, then switches OpenGL's generation on, so that later updates of level 0 still bring
+// the smaller levels along. Having OpenGL build the first chain costs more than the
+// halving: a renderer that generates code (Mesa's llvmpipe) draws the levels with a
+// program it builds per texture format, which was most of a textured model's first frame.
+void uploadHalvedChain(const NewTextureName& name, ImagePointer level) {
+    graphics::FilterHalve halve;
+    for (GLint number = 0;; ++number) {
+        name.fail(!uploadLevel(*level, number));
+        if (level->getWidth() == 1 && level->getHeight() == 1)
+            break;
+        level = ImagePointer::adopt(halve.apply(level.get()));
+        name.fail(!level);
+    }
+    gl.glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, 1);
+}
+
 bool isInside(const Image& image, const graphics::Rectangle<std::int32_t>& rectangle) {
     return rectangle.x >= 0 && rectangle.y >= 0 && rectangle.width >= 0 && rectangle.height >= 0 &&
            rectangle.width <= image.getWidth() - rectangle.x &&
@@ -230,22 +266,14 @@ Texture2D* createTexture2D(Image* image, int levels) {
     textureupload::setUnpacking();
     const auto [width, height] = nextPowerOfTwo(image->getWidth(), image->getHeight());
     NewTextureName name;
-    int count = levels > 0 ? levels : levels == -1 ? MAXIMUM_LEVELS : 1;
-    if (levels == -2 || levels == -1)
-        gl.glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, levels == -2 ? 1 : 0);
     const bool compressed = textureupload::takesCompressedLevels();
     ImagePointer level = firstLevel(image, width, height, compressed);
     name.fail(!level);
     const bool translucent = hasTranslucentTexels(*level);
-    // A resized copy has no chain; otherwise the chain is walked from the image's levels.
-    Image* next = level->getWidth() == image->getWidth() && level->getHeight() == image->getHeight()
-                      ? image->nextLevel()
-                      : nullptr;
-    for (GLint number = 0; number < count && level; ++number) {
-        name.fail(!uploadLevel(*level, number));
-        level = next ? textureupload::uploadable(next, compressed) : nullptr;
-        next = next ? next->nextLevel() : nullptr;
-    }
+    if (levels == -2 && graphics::FilterHalve::takes(level->getFormat()))
+        uploadHalvedChain(name, std::move(level));
+    else
+        uploadChain(name, image, std::move(level), levels, compressed);
     name.fail(gl.glGetError() != GL_NO_ERROR);
     Texture2D* texture = name.finish();
     texture->translucent = translucent;

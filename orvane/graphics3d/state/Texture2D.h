@@ -67,9 +67,12 @@ Texture2D* createTexture2D(std::uint32_t format, const std::int32_t size[2], int
                            Texture2D::OneChannel oneChannel = Texture2D::OneChannel::GREY);
 
 // A texture from an image, its size rounded up to powers of two (a resized copy of the
-// image when needed, which has no mipmap chain). levels -2: level 0 only, OpenGL generates
-// the rest; -1: the image's mipmap chain, up to 256 levels, no generation; n > 0: at most
-// n levels of the chain. Palette images become RGB or RGBA textures with the palette's
+// image when needed, which has no mipmap chain). levels -2: a full chain generated from
+// level 0, and OpenGL's generation left on for later updates of level 0 (pictures of 8-bit
+// channels are halved here, each level the 2 x 2 mean of the one before; others, such as
+// 16-bit colour and compressed levels, are left to OpenGL from the start); -1: the
+// image's mipmap chain, up to 256 levels, no generation; n > 0: at most n levels of the
+// chain. Palette images become RGB or RGBA textures with the palette's
 // colours; compressed levels are uploaded compressed where OpenGL takes them and decoded
 // otherwise. Grey pictures become grey (luminance) textures, grey with alpha
 // luminance-alpha ones. The texture stays bound.

@@ -11,7 +11,8 @@ namespace orvane::graphics3d {
 
 // Makes textures from image files: the file is read with the first of the engine's image
 // translators that recognises it (BMP, DDS, GIF, JPG, PCX, PNG, TGA, TIFF, asked in this
-// order) and uploaded with OpenGL-generated mipmaps and trilinear filtering.
+// order) and uploaded with a full mipmap chain (createTexture2D's levels -2) and trilinear
+// filtering.
 class TextureFactory : public object::Object {
 public:
     TextureFactory() = default;

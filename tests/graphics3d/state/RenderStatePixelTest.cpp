@@ -386,7 +386,33 @@ TEST_F(TexturedQuad, ManagerReadsAFileOnceForTwoRequestsAndCachesNoFailure) {
     std::remove(directory.path("late.bmp").c_str());
     EXPECT_EQ(manager->get("late.bmp"), first);
     EXPECT_EQ(recorder.count("glGenTextures"), 1u);
-    EXPECT_EQ(recorder.count("glTexImage2D"), 1u);
+    EXPECT_EQ(recorder.count("glTexImage2D"), 4u) << "8 x 8 down to 1 x 1";
+}
+
+// The smaller levels made for a picture are the means of the level above, and OpenGL's
+// generation stays on, so that they follow an update of level 0.
+TEST_F(TexturedQuad, MadeLevelsAreMeansAndFollowUpdatesOfTheFirst) {
+    graphics::Image picture(Format::RGBA32, 2, 2);
+    const std::uint8_t texels[16] = {0,  0,  0,  255, 255, 255, 255, 255,
+                                     10, 20, 30, 255, 50,  60,  70,  251};
+    std::memcpy(picture.pixels(), texels, sizeof texels);
+    auto texture = object::Pointer<Texture2D>::adopt(createTexture2D(&picture, -2));
+    const auto levelOne = [&] {
+        std::uint8_t rgba[4] = {};
+        gl.glBindTexture(GL_TEXTURE_2D, texture->id);
+        gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        gl.glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return Rgba{rgba[0], rgba[1], rgba[2], rgba[3]};
+    };
+    EXPECT_EQ(levelOne(), (Rgba{79, 84, 89, 254}));
+
+    graphics::Image uniform(Format::RGBA32, 2, 2);
+    const std::uint8_t colour[4] = {100, 150, 200, 255};
+    auto* bytes = static_cast<std::uint8_t*>(uniform.pixels());
+    for (int i = 0; i < 16; i += 4)
+        std::memcpy(bytes + i, colour, sizeof colour);
+    ASSERT_TRUE(texture->update(&uniform, 0));
+    EXPECT_EQ(levelOne(), (Rgba{100, 150, 200, 255}));
 }
 
 } // namespace
