@@ -93,7 +93,7 @@ Scene* GraphicsView::loadScene(const ModelFile& file, std::string& failure) {
         int width = 0, height = 0;
         viewportSize(width, height);
         next->setAspect(width, height);
-        if (!next->load(file.path, file.textures, settings.framed)) {
+        if (!next->load(file.path, file.textures, settings.framed, settings.scale)) {
             failure = next->failure();
             return nullptr;
         }

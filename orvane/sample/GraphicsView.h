@@ -37,6 +37,8 @@ public:
         FrameMonitor::Settings frames;
         // Centre and scale the model into the sample's sphere (a model named by the user).
         bool framed = false;
+        // Drawn this many times the size it is placed at (Options::scale).
+        float scale = 1.0f;
         // Load the shown model again when its files change, keeping the view.
         bool watch = false;
         float background[3] = {0, 0, 0};

@@ -70,7 +70,7 @@ int OffscreenViewer::drawModel(graphics3d::Context& context, const std::string& 
     auto scene = object::make<Scene>();
     scene->setAspect(options.width, options.height);
     try {
-        if (!scene->load(model, options.texturesFor(model), options.modelGiven))
+        if (!scene->load(model, options.texturesFor(model), options.modelGiven, options.scale))
             return failed(scene->failure());
     } catch (const object::Exception& exception) {
         return failed(displayName(model) + ": " + exception.getName().cString() + ": " +

@@ -41,6 +41,18 @@ bool parseSize(const std::string& text, std::int32_t& width, std::int32_t& heigh
     return true;
 }
 
+// A plain decimal number from MINIMUM_SCALE to MAXIMUM_SCALE.
+bool parseScale(const std::string& text, float& scale) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !(value >= Options::MINIMUM_SCALE && value <= Options::MAXIMUM_SCALE))
+        return false;
+    scale = float(value);
+    return true;
+}
+
 // "R,G,B": three numbers from 0 to 1, or three whole numbers from 0 to 255 when one of
 // them is above 1.
 bool parseColour(const std::string& text, float (&colour)[3]) {
@@ -155,6 +167,13 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
                 error = "--background takes R,G,B, each from 0 to 1 (or 0 to 255): " + text;
                 return false;
             }
+        } else if (argument == "--scale") {
+            if (!value(text))
+                return false;
+            if (!parseScale(text, options.scale)) {
+                error = "--scale takes a factor from 0.01 to 100: " + text;
+                return false;
+            }
         } else if (argument == "--size") {
             if (!value(text))
                 return false;
@@ -233,7 +252,7 @@ std::uint32_t Options::framesToDraw() const noexcept {
 const char* Options::usage() noexcept {
     return "usage: orvane-viewer [MODEL...] [--textures DIR] [--size WxH] [--frames N]\n"
            "                     [--snapshot FILE.png | --snapshot DIR/] [--stats]\n"
-           "                     [--benchmark] [--background R,G,B] [--watch]\n"
+           "                     [--benchmark] [--background R,G,B] [--scale F] [--watch]\n"
            "\n"
            "Shows a 3DS model, lit and textured, in a window titled \"Orvane\". Without MODEL\n"
            "it shows the sample jet, data/f5e_05.3ds, with the textures in data/ (run it\n"
@@ -280,6 +299,8 @@ const char* Options::usage() noexcept {
            "                     second, milliseconds and GL calls a frame; offscreen\n"
            "                     without an X display\n"
            "  --background R,G,B the clear colour, each channel 0 to 1 (or 0 to 255)\n"
+           "  --scale F          draw the model F times the size it is shown at (0.01 to\n"
+           "                     100): frame rates compared at another picture size\n"
            "  --help             this text\n"
            "\n"
            "Exit status: 1 after the window was closed, 0 when a --frames, --snapshot or\n"

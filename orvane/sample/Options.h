@@ -72,6 +72,12 @@ public:
     float turn[2] = {0, 0};
     // The clear colour, 0 to 1 a channel.
     float background[3] = {0, 0, 0};
+    // How many times the size it is placed at the model is drawn (about its centre, once
+    // framed): llvmpipe's time a frame follows the pixels a model covers, so frame rates
+    // are compared at the same picture size.
+    float scale = 1.0f;
+    static constexpr float MINIMUM_SCALE = 0.01f;
+    static constexpr float MAXIMUM_SCALE = 100.0f;
     bool help = false;
 };
 

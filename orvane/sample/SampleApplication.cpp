@@ -50,6 +50,7 @@ bool SampleApplication::onStart() {
     settings.frames = {options.framesToDraw(), options.snapshot, options.statistics,
                        options.benchmark};
     settings.framed = options.modelGiven;
+    settings.scale = options.scale;
     settings.watch = options.watch;
     std::copy(options.background, options.background + 3, settings.background);
     graphicsView->configure(std::move(settings));

@@ -56,7 +56,8 @@ Scene::~Scene() {
         parameters->release();
 }
 
-bool Scene::load(const std::string& modelPath, const std::string& textureDirectory, bool framed) {
+bool Scene::load(const std::string& modelPath, const std::string& textureDirectory, bool framed,
+                 float scale) {
     ModelLoader loader(modelPath, textureDirectory);
     model = object::Pointer<Model>::adopt(loader.load());
     why = loader.failure();
@@ -65,7 +66,7 @@ bool Scene::load(const std::string& modelPath, const std::string& textureDirecto
         return false;
     shareTextureShader();
     // Measured before compiling, which may leave the meshes' buffers to the render stream.
-    measure(framed);
+    measure(framed, scale);
     if (compileModel)
         model->compile();
     parameters = ParameterBuffer::create(model->getParameterFormat());
@@ -103,7 +104,7 @@ void Scene::shareTextureShader() {
 
 // The triangles the statistics show and the sphere the framing and the zoom limits use,
 // from one export of every mesh.
-void Scene::measure(bool framed) {
+void Scene::measure(bool framed, float scale) {
     container::Array<Mesh*> meshes;
     collectMeshes(*model, meshes);
     Framing framing;
@@ -120,7 +121,9 @@ void Scene::measure(bool framed) {
     std::memcpy(frame, identity, sizeof frame);
     if (framed)
         framing.fitToSample(frame);
-    scaled = framed && framing.scale() != 1.0f;
+    for (int element = 0; element < 12; ++element)
+        frame[element] *= scale;
+    scaled = (framed && framing.scale() != 1.0f) || scale != 1.0f;
     farthest = framing.reach(frame);
 }
 

@@ -37,11 +37,12 @@ public:
     // Loads the model with its textures, gives every textured appearance a shared texture
     // shader (one for each way of drawing: two-sided, blended), compiles the model and makes its
     // parameters. With `framed`, the model is centred and scaled into the sample jet's sphere
-    // (Framing); without, it is drawn where its file puts it. False when the model cannot be
-    // loaded, with failure() saying why in one line; the scene then has no model. Textures that
-    // could not be loaded are in warnings(), one line each.
+    // (Framing); without, it is drawn where its file puts it. `scale` then enlarges or shrinks
+    // it about the origin. False when the model cannot be loaded, with failure() saying why in
+    // one line; the scene then has no model. Textures that could not be loaded are in
+    // warnings(), one line each.
     bool load(const std::string& modelPath, const std::string& textureDirectory,
-              bool framed = false);
+              bool framed = false, float scale = 1.0f);
     const std::string& failure() const noexcept { return why; }
     const std::vector<std::string>& warnings() const noexcept { return notes; }
     bool hasModel() const noexcept { return model.get() != nullptr; }
@@ -66,7 +67,8 @@ public:
     // How far the placed model reaches from the origin, whichever way it is turned (0
     // without a model): the mouse control keeps it this far in front of the near plane.
     float reach() const noexcept { return farthest; }
-    // The framing the model is drawn with, row by row (the identity when not framed).
+    // The placement the model is drawn with, row by row: its framing and scale (the
+    // identity when neither framed nor scaled).
     const float* framing() const noexcept { return frame; }
 
     types::String getClassName() const override;
@@ -83,7 +85,7 @@ public:
 
 private:
     void shareTextureShader();
-    void measure(bool framed);
+    void measure(bool framed, float scale);
 
     std::string why;
     std::vector<std::string> notes;

@@ -25,7 +25,7 @@ TEST(FilterHalve, EachPixelIsTheRoundedMeanOfItsBlockChannelByChannel) {
     // rounds up); then 510 twice (127.5 rounds up), 1020 and 13 (3.25 rounds down).
     auto source = imageOf(PixelFormat::RGBA32, 4, 2,
                           {1, 1, 255, 0, 1, 0, 255, 0, 255, 255, 255, 10, 255, 255, 255, 0,
-                           4, 2, 255, 1, 4, 1, 255, 1, 0, 0, 255, 1, 0, 0, 255, 2});
+                           4, 2, 255, 1, 4, 1, 255, 1, 0,   0,   255, 1,  0,   0,   255, 2});
     auto half = halved(*source);
     ASSERT_TRUE(half);
     EXPECT_EQ(half->getFormat(), PixelFormat::RGBA32);

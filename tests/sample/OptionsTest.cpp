@@ -106,6 +106,11 @@ TEST(ViewerOptions, MistakesAreRefusedWithTheirReason) {
          "--background takes R,G,B, each from 0 to 1 (or 0 to 255): -1,0,0"},
         {{"--background", "1,2,3,4"},
          "--background takes R,G,B, each from 0 to 1 (or 0 to 255): 1,2,3,4"},
+        {{"--scale", "0"}, "--scale takes a factor from 0.01 to 100: 0"},
+        {{"--scale", "100.5"}, "--scale takes a factor from 0.01 to 100: 100.5"},
+        {{"--scale", "-2"}, "--scale takes a factor from 0.01 to 100: -2"},
+        {{"--scale", "1e1"}, "--scale takes a factor from 0.01 to 100: 1e1"},
+        {{"--scale", "0.5x"}, "--scale takes a factor from 0.01 to 100: 0.5x"},
         {{"--quick"}, "unknown option --quick"},
         {{"a.3ds", "b.3ds", "--snapshot", "a.png"},
          "--snapshot of several models takes a directory ending in /: a.png"},
@@ -174,7 +179,9 @@ TEST(ViewerOptions, ABenchmarkBackgroundsAndANamedModel) {
     EXPECT_EQ(named.background[0], 51.0f / 255);
     EXPECT_EQ(named.background[1], 0.0f);
     EXPECT_EQ(named.background[2], 1.0f);
-    ASSERT_TRUE(parse({"--background", "0.25,1,0"}, sample, error)) << error;
+    EXPECT_EQ(named.scale, 1.0f);
+    ASSERT_TRUE(parse({"--background", "0.25,1,0", "--scale", "0.25"}, sample, error)) << error;
+    EXPECT_EQ(sample.scale, 0.25f);
     EXPECT_EQ(sample.background[0], 0.25f) << "0 to 1 while no channel is above 1";
     EXPECT_EQ(sample.background[1], 1.0f);
     EXPECT_FALSE(sample.modelGiven);

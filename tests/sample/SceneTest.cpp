@@ -119,6 +119,43 @@ TEST(SampleScene, TheJetLoadsCompiledAndDrawsAtTheCentre) {
     EXPECT_EQ(offscreen.pixel(5, 5) & 0xFFFFFF, 0u);
 }
 
+// The pixels of the frame that are not the black background.
+int litPixels(int side) {
+    using namespace graphics3d;
+    std::vector<std::uint8_t> rgba(std::size_t(side) * std::size_t(side) * 4);
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    int lit = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
+    return lit;
+}
+
+// A scale draws the placed model that many times its size about the origin, and the zoom
+// limits follow: half the size covers about a quarter of the pixels, and reaches half as far.
+TEST(SampleScene, AScaleEnlargesOrShrinksThePlacedModelAboutTheOrigin) {
+    test::OffscreenGL offscreen(300, 300);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    test::TempDirectory copy;
+    std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
+    float placement[16];
+    Gui::placement(0, 0, 0, 0, 0, placement);
+    int lit[2] = {};
+    float reach[2] = {};
+    for (int half = 0; half < 2; ++half) {
+        auto scene = object::make<Scene>();
+        ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path(), true, half ? 0.5f : 1))
+            << scene->failure();
+        scene->render(offscreen.context(), placement);
+        lit[half] = litPixels(300);
+        reach[half] = scene->reach();
+        EXPECT_EQ(offscreen.pixel(150, 150) & 0xFFFFFF ? 1 : 0, 1) << "centred";
+    }
+    EXPECT_GT(lit[1], lit[0] / 5);
+    EXPECT_LT(lit[1], lit[0] / 3);
+    EXPECT_NEAR(reach[1], reach[0] / 2, reach[0] * 0.01f);
+}
+
 // The jet has plain parts (the missiles) beside textured ones. Only the textured ones may
 // draw with the shared texture shader: under it a plain part shows whatever texture the
 // previous mesh left bound.
