@@ -38,6 +38,7 @@ void Compiler::clearCache() noexcept {
     mode = nullptr;
     for (VertexBuffer*& buffer : vertexBuffers)
         buffer = nullptr;
+    boundArrayBuffer = nullptr;
     indexBuffer = nullptr;
 }
 
@@ -144,7 +145,8 @@ void Compiler::setVertexBuffer(VertexBuffer* buffer, std::uint32_t mask) {
     if (!collected)
         return;
     keep(buffer);
-    buffer->emitBind(assembler, collected);
+    buffer->emitBind(assembler, collected, buffer == boundArrayBuffer);
+    boundArrayBuffer = buffer;
 }
 
 void Compiler::setIndexBuffer(IndexBuffer* buffer) {

@@ -102,6 +102,9 @@ private:
     Shader* shader;
     Mode* mode;
     VertexBuffer* vertexBuffers[ARRAY_BITS];
+    // The one bound to GL_ARRAY_BUFFER_ARB: arrays it has yet to point are pointed without
+    // binding it again.
+    VertexBuffer* boundArrayBuffer;
     IndexBuffer* indexBuffer;
 };
 

@@ -6,8 +6,10 @@
 #include "orvane/graphics3d/state/Appearance.h"
 
 #include <algorithm>
+#include <cstring>
 #include <typeinfo>
 #include <utility>
+#include <vector>
 
 namespace orvane::graphics3d {
 namespace {
@@ -28,6 +30,17 @@ bool isBlended(const Job& job) noexcept {
     return job.shader && job.shader->blended;
 }
 
+// Whether the job's drawing may read the texture bound on a unit: not under a shader that
+// samples no texture there. A mesh that draws itself, or a job without a shader, may read
+// any.
+bool samples(const Job& job, int unit) noexcept {
+    return job.mesh || !job.shader || (job.shader->sampledUnits() >> unit & 1u);
+}
+
+bool eitherSamples(const Job& a, const Job& b, int unit) noexcept {
+    return samples(a, unit) || samples(b, unit);
+}
+
 // The sort keys: what is drawn blended after everything else, so that what it covers is
 // there to show through; then the costliest state first; resources by creation number.
 int compareJobs(const Job& a, const Job& b) noexcept {
@@ -38,8 +51,9 @@ int compareJobs(const Job& a, const Job& b) noexcept {
     if (int order = compareCreation(a.shader, b.shader))
         return order;
     for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
-        if (int order = compareCreation(a.textures[unit], b.textures[unit]))
-            return order;
+        if (eitherSamples(a, b, unit))
+            if (int order = compareCreation(a.textures[unit], b.textures[unit]))
+                return order;
     if (int order = compareCreation(a.material, b.material))
         return order;
     if (int order = compareCreation(a.indexBuffer, b.indexBuffer))
@@ -60,7 +74,7 @@ bool sameState(const Job& a, const Job& b) noexcept {
         if (a.arrays[bit] != b.arrays[bit])
             return false;
     for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
-        if (a.textures[unit] != b.textures[unit])
+        if (eitherSamples(a, b, unit) && a.textures[unit] != b.textures[unit])
             return false;
     return true;
 }
@@ -233,6 +247,7 @@ void Optimizer::addDrawElements(GLenum primitive, std::uint32_t first, std::uint
 
 RenderStream* Optimizer::createRenderStream(system::Program::Machine machine) {
     sortJobs();
+    regroupIndexRanges();
     mergeBuffers();
     joinJobs();
     emit();
@@ -247,6 +262,53 @@ RenderStream* Optimizer::createRenderStream(system::Program::Machine machine) {
 void Optimizer::sortJobs() {
     std::stable_sort(jobs.begin(), jobs.end(),
                      [](const Job& a, const Job& b) { return compareJobs(a, b) < 0; });
+}
+
+void Optimizer::regroupIndexRanges() {
+    // The jobs over each index buffer, in their sorted order.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> users;
+    for (std::uint32_t index = 0; index < jobs.count(); ++index)
+        if (!jobs[index].mesh && jobs[index].indexBuffer)
+            users.emplace_back(jobs[index].indexBuffer->sequence(), index);
+    std::stable_sort(users.begin(), users.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::uint32_t> group;
+    for (std::size_t start = 0; start < users.size();) {
+        std::size_t end = start;
+        group.clear();
+        while (end < users.size() && users[end].first == users[start].first)
+            group.push_back(users[end++].second);
+        if (group.size() > 1)
+            regroupIndexRanges(group);
+        start = end;
+    }
+}
+
+void Optimizer::regroupIndexRanges(const std::vector<std::uint32_t>& group) {
+    IndexBuffer& source = *jobs[group.front()].indexBuffer;
+    // A draw of the carried state names its range itself: it may reach past the indices.
+    for (std::uint32_t index : group)
+        if (std::uint64_t(jobs[index].first) + jobs[index].count > source.indexCount())
+            return;
+    const auto* from = static_cast<const std::uint8_t*>(source.lock(GL_READ_ONLY_ARB));
+    if (!from)
+        return;
+    const std::uint32_t size = source.elementSize();
+    for (std::uint32_t index : group) {
+        Job& job = jobs[index];
+        auto copy = object::Pointer<IndexBuffer>::adopt(
+            IndexBuffer::create(size, job.count, IndexBuffer::USAGE_CLIENT));
+        auto* to =
+            copy && job.count ? static_cast<std::uint8_t*>(copy->lock(GL_WRITE_ONLY_ARB)) : nullptr;
+        if (!to)
+            continue;
+        std::memcpy(to, from + std::size_t(job.first) * size, std::size_t(job.count) * size);
+        copy->unlock();
+        job.unmerged = {job.indexBuffer, job.first};
+        job.indexBuffer = copy;
+        job.first = 0;
+    }
+    source.unlock();
 }
 
 void Optimizer::mergeBuffers() {
@@ -264,13 +326,17 @@ void Optimizer::mergeBuffers() {
             hasArrays = hasArrays || tuple[slot] != nullptr;
         const MeshMerger::VertexPlace vertices =
             hasArrays ? merger.lookupVertexBuffers(tuple) : MeshMerger::VertexPlace();
-        if (hasArrays && !vertices.buffer)
-            continue; // not merged: the job keeps its own buffers
+        if (hasArrays && !vertices.buffer) {
+            job.restoreIndices(); // not merged: the job keeps its own buffers
+            continue;
+        }
         if (job.indexBuffer) {
             const MeshMerger::IndexPlace indices = merger.lookupIndexBuffer(job.indexBuffer.get());
             // An index buffer shared with other vertices has their offset: left as it is.
-            if (!indices.buffer || indices.vertexOffset != vertices.offset)
+            if (!indices.buffer || indices.vertexOffset != vertices.offset) {
+                job.restoreIndices();
                 continue;
+            }
             cutRange(job, indices.count);
             job.indexBuffer = indices.buffer;
             job.first += indices.offset;
@@ -301,6 +367,9 @@ void Optimizer::joinJobs() {
             sameState(joined[previous], job) && joined[previous].count % size == 0 &&
             job.count % size == 0) {
             joined[previous].count += job.count;
+            // What it does not sample it leaves as the later draw had it.
+            for (int unit = 0; unit < TEXTURE_UNITS; ++unit)
+                joined[previous].textures[unit] = std::move(job.textures[unit]);
             nextFirst += job.count;
             continue;
         }
@@ -364,6 +433,9 @@ void Optimizer::emit() {
             compiler.drawArrays(job.primitive, job.first, job.count);
         current.indexBuffer = job.indexBuffer.get();
     }
+    // After a mesh that drew itself, what it bound is what drawing in order leaves.
+    if (!jobs.isEmpty() && !jobs[jobs.count() - 1].mesh)
+        bindTextures(jobs[jobs.count() - 1], current, true);
     compiler.end();
 }
 
@@ -382,18 +454,22 @@ void Optimizer::selectState(const Job& job, State& current) {
     }
     if (job.material && job.material.get() != current.material)
         compiler.setMaterial(job.material.get());
+    bindTextures(job, current, false);
+    current.mode = job.mode.get();
+    current.shader = job.shader.get();
+    if (job.material)
+        current.material = job.material.get();
+}
+
+void Optimizer::bindTextures(const Job& job, State& current, bool unsampledToo) {
     for (int unit = 0; unit < TEXTURE_UNITS; ++unit) {
         Texture* texture = job.textures[unit].get();
-        if (texture == current.textures[unit])
+        if (texture == current.textures[unit] || !(unsampledToo || samples(job, unit)))
             continue;
         current.textures[unit] = texture;
         if (texture)
             compiler.setTexture(texture, unit);
     }
-    current.mode = job.mode.get();
-    current.shader = job.shader.get();
-    if (job.material)
-        current.material = job.material.get();
 }
 
 types::String Optimizer::getClassName() const {

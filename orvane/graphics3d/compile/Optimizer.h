@@ -16,6 +16,7 @@
 #include "orvane/system/Program.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace orvane::graphics3d {
 
@@ -26,8 +27,11 @@ namespace orvane::graphics3d {
 // 2. the jobs are sorted so that equal state is adjacent, the costliest outermost (mode,
 //    shader, textures, material, index buffer, vertex buffers, then first and primitive),
 //    after the one rule that comes first: jobs whose shader blends go after all others;
+//    a texture on a unit the job's shader does not sample (Shader::sampledUnits) is
+//    neither a sort key nor bound for the job;
 // 3. the vertex and index data of IndexMesh and VertexMesh jobs is merged into shared
-//    buffers (MeshMerger) and the jobs' ranges moved with it;
+//    buffers (MeshMerger) in the sorted order, ranges of a shared index buffer each on
+//    its own, and the jobs' ranges moved with it;
 // 4. adjacent jobs with equal state and contiguous ranges become one draw call, and the
 //    result is emitted through a Compiler, which drops every change to what is set.
 //
@@ -62,6 +66,18 @@ public:
         std::uint32_t first = 0; // first index, or first vertex without an index buffer
         std::uint32_t count = 0;
         GLenum primitive = GL_TRIANGLES;
+        // The index buffer and first index the job had before its range was copied into a
+        // buffer of its own for merging; taken back when the copy is not merged.
+        struct Range {
+            object::Pointer<IndexBuffer> buffer;
+            std::uint32_t first = 0;
+        } unmerged;
+        void restoreIndices() {
+            if (unmerged.buffer) {
+                indexBuffer = std::move(unmerged.buffer);
+                first = unmerged.first;
+            }
+        }
     };
 
     // Plain pointers to the pieces of state a job can name.
@@ -112,9 +128,19 @@ public:
 
 private:
     void inherit(Job& job);
-    // Emits what makes the job's mode, shader, material and textures current.
+    // Emits what makes the job's mode, shader, material and the textures it samples current.
     void selectState(const Job& job, State& current);
+    // Binds the job's textures that are not bound: those it samples, or all of them. The
+    // end of the stream binds all of the last job's, so that a draw that samples none
+    // still leaves every unit's texture as drawing the jobs in order would.
+    void bindTextures(const Job& job, State& current, bool unsampledToo);
     void sortJobs();
+    // Gives each job that shares its index buffer with others a copy of its own range, so
+    // that the merger lays the ranges out in the sorted order: in the file's order, the
+    // ranges of jobs that sort next to each other are rarely adjacent, and each would stay
+    // a draw call of its own. A copy that is not merged is given up again.
+    void regroupIndexRanges();
+    void regroupIndexRanges(const std::vector<std::uint32_t>& group);
     void mergeBuffers();
     void joinJobs();
     void emit();

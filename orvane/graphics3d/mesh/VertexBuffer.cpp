@@ -83,13 +83,15 @@ void VertexBuffer::bind(std::uint32_t arrayMask) const {
     }
 }
 
-void VertexBuffer::emitBind(system::Assembler& assembler, std::uint32_t arrayMask) const {
+void VertexBuffer::emitBind(system::Assembler& assembler, std::uint32_t arrayMask,
+                            bool bound) const {
     using renderCalls::emitGLCall;
     std::uintptr_t base = 0;
     if (storage.bufferObject) {
-        emitGLCall(assembler, gl.glBindBufferARB, GL_ARRAY_BUFFER_ARB, storage.bufferObject);
+        if (!bound)
+            emitGLCall(assembler, gl.glBindBufferARB, GL_ARRAY_BUFFER_ARB, storage.bufferObject);
     } else {
-        if (isAvailable(&GLTable::glBindBufferARB))
+        if (!bound && isAvailable(&GLTable::glBindBufferARB))
             emitGLCall(assembler, gl.glBindBufferARB, GL_ARRAY_BUFFER_ARB, 0);
         base = reinterpret_cast<std::uintptr_t>(storage.data);
     }

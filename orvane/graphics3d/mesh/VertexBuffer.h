@@ -58,7 +58,9 @@ public:
     // buffer objects exist), then the pointer of each array of `arrays` the buffer has, in
     // bind's order, skipping those the driver lacks an entry point for. The program
     // refers to the buffer's memory, so whoever keeps the program keeps the buffer.
-    void emitBind(system::Assembler& assembler, std::uint32_t arrays) const;
+    // `bound`: the code before leaves this buffer bound to GL_ARRAY_BUFFER_ARB, so only the
+    // pointers are emitted.
+    void emitBind(system::Assembler& assembler, std::uint32_t arrays, bool bound = false) const;
 
     const Slot& slot(int bit) const noexcept { return slots[bit]; }
     const VertexFormat& format() const noexcept { return vertexFormat; }

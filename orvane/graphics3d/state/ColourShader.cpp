@@ -5,7 +5,9 @@
 namespace orvane::graphics3d {
 
 ColourShader::ColourShader()
-    : Shader(ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_NORMAL) {}
+    : Shader(ShaderStack::ARRAY_POSITION | ShaderStack::ARRAY_NORMAL) {
+    textureUnits = 0;
+}
 
 types::String ColourShader::getClassName() const {
     return object::classPath(Shader::getClassName(), ":ColourShader");

@@ -93,6 +93,10 @@ void Shader::setProgramB(ShaderProgram* program) {
     update();
 }
 
+std::uint32_t Shader::sampledUnits() const noexcept {
+    return programA || programB ? ALL_TEXTURE_UNITS : textureUnits;
+}
+
 types::String Shader::getClassName() const {
     return object::classPath(Resource::getClassName(), ":Shader");
 }

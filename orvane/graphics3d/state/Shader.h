@@ -60,6 +60,10 @@ public:
     // Puts a program into a slot (null empties it) and recomputes `arrayMask`.
     void setProgramA(ShaderProgram* program);
     void setProgramB(ShaderProgram* program);
+    // The texture units whose bound textures drawing under the shader may read (bit n:
+    // unit n): `textureUnits`, or every unit while a program fills a slot, since a program
+    // may sample any.
+    std::uint32_t sampledUnits() const noexcept;
 
     types::String getClassName() const override;
 
@@ -78,6 +82,11 @@ public:
     // a model resets the shader stack before it clears again.
     bool twoSided = false;
     bool blended = false;
+    // The units the shader samples: every unit unless a shader says less (ColourShader
+    // samples none, since it draws with texturing off). A compiled stream binds no texture
+    // for a draw that does not sample it, and orders such draws by their material alone.
+    static constexpr std::uint32_t ALL_TEXTURE_UNITS = 0xFFFFFFFFu;
+    std::uint32_t textureUnits = ALL_TEXTURE_UNITS;
 };
 
 } // namespace orvane::graphics3d

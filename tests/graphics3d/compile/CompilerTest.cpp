@@ -1,6 +1,7 @@
 #include "orvane/graphics3d/compile/Compiler.h"
 
 #include "orvane/graphics3d/mesh/IndexBuffer.h"
+#include "orvane/graphics3d/mesh/IndexMesh.h"
 #include "orvane/graphics3d/mesh/VertexBuffer.h"
 #include "orvane/graphics3d/state/Appearance.h"
 #include "orvane/graphics3d/state/RenderCalls.h"
@@ -157,12 +158,40 @@ TEST_F(CompilerTest, EmitsNothingForWhatTheCodeHasSetAlready) {
     recorder.clear();
     stream->run();
     const Calls calls = recorder.takeCalls();
-    const Calls pointerCalls(calls.end() - 4, calls.end());
+    const Calls pointerCalls(calls.end() - 3, calls.end());
     EXPECT_EQ(pointerCalls, (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
                                    "glVertexPointer(3, GL_FLOAT, 16, 0)",
-                                   "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
                                    "glColorPointer(4, GL_UNSIGNED_BYTE, 16, 0xc)"}))
-        << "the second binding sets only the colour pointer";
+        << "the second binding sets only the colour pointer, the buffer being bound still";
+}
+
+// The bound array buffer is known from one binding to the next, until a mesh draws by
+// itself; another buffer is bound, and so is the first again after it.
+TEST_F(CompilerTest, AnArrayBufferIsBoundAgainOnlyAfterAnotherOrAMeshOfItsOwn) {
+    const auto make = [] {
+        return orvane::test::makeVertexBuffer(positionAndColour(), nullptr, 0,
+                                              VertexBuffer::USAGE_STATIC);
+    };
+    auto first = make(), second = make();
+    auto mesh = object::make<IndexMesh>();
+    compiler.setVertexBuffer(first.get(), VertexFormat::ARRAY_POSITION);
+    compiler.setVertexBuffer(second.get(), VertexFormat::ARRAY_POSITION);
+    compiler.setVertexBuffer(first.get(), VertexFormat::ARRAY_POSITION);
+    compiler.setVertexBuffer(first.get(), VertexFormat::ARRAY_COLOUR);
+    compiler.drawMesh(mesh.get());
+    compiler.setVertexBuffer(first.get(), VertexFormat::ARRAY_POSITION);
+    compiler.end();
+    auto stream = Pointer<RenderStream>::adopt(compiler.finish());
+    recorder.clear();
+    stream->run();
+    Calls binds;
+    for (const std::string& call : recorder.takeCalls())
+        if (call.starts_with("glBindBufferARB(GL_ARRAY_BUFFER_ARB"))
+            binds.push_back(call);
+    EXPECT_EQ(binds, (Calls{"glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
+                            "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 2)",
+                            "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)",
+                            "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 1)"}));
 }
 
 TEST_F(CompilerTest, EveryResourceKindEmitsItsSelectionAndNativeCodeMatchesTheInterpreter) {

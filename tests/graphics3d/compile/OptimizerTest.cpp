@@ -217,13 +217,16 @@ TEST_F(OptimizerTest, GroupsDrawsByShaderThenTexturesThenMaterial) {
     const std::string m1 = "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 1)";
     const std::string m2 = "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 2)";
     const std::string t5 = "glBindTexture(GL_TEXTURE_2D, 5)";
-    auto draw = [](int first) {
-        return "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_BYTE, " + test::pointerText(first) +
-               ")";
+    auto draw = [](int count, int first) {
+        return "glDrawElements(GL_TRIANGLES, " + std::to_string(count) + ", GL_UNSIGNED_BYTE, " +
+               test::pointerText(first) + ")";
     };
-    EXPECT_EQ(selections, (Calls{"glLineWidth(1)", m1, t5, draw(27), draw(63), // shader 1, texture
-                                 m2, draw(9), draw(18), draw(45), draw(54),    // then material 2
-                                 "glLineWidth(2)", m1, draw(0), draw(36)}));   // shader 2, mesh 0
+    // The meshes' ranges of the one index buffer are laid out in the sorted order, so that
+    // neighbours of one state join: meshes 3 and 7, then 1, 2, 5 and 6; meshes 0 and 4 stay
+    // apart, 4 having the texture 3 left bound.
+    EXPECT_EQ(selections, (Calls{"glLineWidth(1)", m1, t5, draw(6, 0), // shader 1, texture
+                                 m2, draw(12, 6),                      // then material 2
+                                 "glLineWidth(2)", m1, draw(3, 18), draw(3, 21)})); // shader 2
 }
 
 // Blended meshes go after all others whatever their state costs, and their shader's
@@ -255,9 +258,10 @@ TEST_F(OptimizerTest, BlendedMeshesDrawLastInsideTheirBlendingState) {
         return "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, " + test::pointerText(first) +
                ")";
     };
-    EXPECT_EQ(order, (Calls{"glLineWidth(3)", "glDisable(GL_CULL_FACE)", draw(6),
-                            "glEnable(GL_CULL_FACE)", "glLineWidth(4)", draw(12), "glLineWidth(2)",
-                            "glEnable(GL_BLEND)", "glDepthMask(GL_FALSE)", draw(0)}));
+    // The three ranges of the one index buffer are laid out in the order they draw in.
+    EXPECT_EQ(order, (Calls{"glLineWidth(3)", "glDisable(GL_CULL_FACE)", draw(0),
+                            "glEnable(GL_CULL_FACE)", "glLineWidth(4)", draw(6), "glLineWidth(2)",
+                            "glEnable(GL_BLEND)", "glDepthMask(GL_FALSE)", draw(12)}));
     recorder.clear();
     context->shaderStack.reset();
     Calls after;
@@ -284,13 +288,14 @@ TEST_F(OptimizerTest, CarriesMaterialAndShaderToMeshesWithoutAppearance) {
     EXPECT_EQ(jobs[2].arrays[0].get(), vertices.get());
     EXPECT_EQ(jobs[2].indexBuffer.get(), indices.get());
 
-    // The dressed mesh and the second bare one share everything and join.
+    // The dressed mesh and the second bare one share everything and join (the ranges laid
+    // out in the order they draw in).
     auto stream = Pointer<RenderStream>::adopt(optimizer.createRenderStream());
     recorder.clear();
     stream->run();
     EXPECT_EQ(drawCalls(recorder.takeCalls()),
-              (Calls{"glDrawElements(GL_TRIANGLES, 9, GL_UNSIGNED_SHORT, 0x12)",
-                     "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, 0)"}));
+              (Calls{"glDrawElements(GL_TRIANGLES, 9, GL_UNSIGNED_SHORT, 0)",
+                     "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, 0x12)"}));
 
     // addDrawElements draws with the carried state alone.
     optimizer.reset();
@@ -338,7 +343,8 @@ TEST_F(OptimizerTest, BindsEachBufferOnceWithTheMaskOfItsArraysAndThenOnlyDraws)
     const auto firstDraw = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
         return call.rfind("glDraw", 0) == 0;
     });
-    ASSERT_EQ(calls.end() - firstDraw, 2) << "after the first draw, only the second";
+    ASSERT_EQ(calls.end() - firstDraw, 1) << "the two ranges, laid out one after the other, join";
+    EXPECT_EQ(*firstDraw, "glDrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_INT, 0)");
     const Calls binding(firstDraw - 4, firstDraw);
     EXPECT_EQ(binding, (Calls{"glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 2)",
                               "glBindBufferARB(GL_ARRAY_BUFFER_ARB, 3)",
@@ -591,21 +597,30 @@ struct GeneratedModel {
         }
     }
 
-    // The fewest draw calls: one per run of triangle-list meshes of one state and one
-    // buffer whose ranges follow each other; every strip and fan on its own.
-    int fewestDraws() const {
+    // The draw calls of joining within each object: one per run of triangle-list meshes of
+    // one state and one buffer whose ranges follow each other; every strip and fan on its
+    // own. The ranges of an index buffer that several meshes share are laid out anew in
+    // their draw order (by state, then by first index), so there neighbours in that order
+    // follow each other. Objects whose data the merger puts side by side may join further.
+    int drawsJoinedWithinObjects() const {
         std::map<std::tuple<int, int, int, int>, std::vector<std::pair<std::uint32_t, const Unit*>>>
             groups;
-        for (const Unit& unit : units)
+        std::map<int, int> sharers;
+        for (const Unit& unit : units) {
             groups[{unit.shader, unit.texture, unit.material, unit.buffer}].push_back(
                 {unit.first, &unit});
+            ++sharers[unit.buffer];
+        }
         int draws = 0;
         for (auto& [state, members] : groups) {
             std::sort(members.begin(), members.end());
             std::uint32_t end = ~0u;
             GLenum previous = GL_POINTS;
             for (const auto& [first, unit] : members) {
-                if (!(unit->primitive == GL_TRIANGLES && previous == GL_TRIANGLES && first == end))
+                const bool laidOutAnew =
+                    indexBuffers[std::size_t(unit->buffer)] && sharers.at(unit->buffer) > 1;
+                const bool follows = first == end || (laidOutAnew && end != ~0u);
+                if (!(unit->primitive == GL_TRIANGLES && previous == GL_TRIANGLES && follows))
                     ++draws;
                 end = first + unit->count;
                 previous = unit->primitive;
@@ -626,7 +641,54 @@ struct GeneratedModel {
     std::vector<int> lookOf;
 };
 
-TEST_F(OptimizerTest, GeneratedModelsCompileIntoTheFewestCallsNativeAsInterpreted) {
+// Under a shader that samples no texture (plain colour), the textures meshes carry are
+// neither bound nor sort keys: such meshes group by material alone. The stream still
+// ends with every unit's texture as its last draw names it.
+TEST_F(OptimizerTest, DrawsThatSampleNoTextureBindNoneAndGroupByMaterial) {
+    auto plain = object::make<MarkShader>(2, VertexFormat::ARRAY_POSITION);
+    plain->textureUnits = 0;
+    auto materialB = object::make<MarkMaterial>(2);
+    auto five = object::make<Texture>(5, GL_TEXTURE_2D);
+    auto six = object::make<Texture>(6, GL_TEXTURE_2D);
+    auto indices = indexBuffer(2, upTo(12));
+    const Pointer<Appearance> looks[] = {appearanceOf(plain.get(), material.get(), five.get()),
+                                         appearanceOf(plain.get(), materialB.get(), six.get()),
+                                         appearanceOf(plain.get(), material.get(), six.get())};
+    std::vector<Pointer<IndexMesh>> meshes;
+    for (std::uint32_t k = 0; k < 3; ++k)
+        meshes.push_back(
+            indexMesh(vertices.get(), indices.get(), k * 3, k * 3 + 3, looks[k].get()));
+    Calls selections;
+    for (const auto& call : compiledCalls({meshes[0].get(), meshes[1].get(), meshes[2].get()}))
+        if (call.starts_with("glBindTexture") || call.starts_with("glMaterialf") ||
+            call.starts_with("glDraw"))
+            selections.push_back(call);
+    EXPECT_EQ(selections, (Calls{"glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 1)",
+                                 "glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, 0)",
+                                 "glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 2)",
+                                 "glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, 0xc)",
+                                 "glBindTexture(GL_TEXTURE_2D, 6)"}))
+        << "meshes 0 and 2 join across their textures; texture 6 is bound at the end";
+    context->shaderStack.reset();
+
+    // A shader that may sample (the default) keeps them apart and binds each.
+    plain->textureUnits = Shader::ALL_TEXTURE_UNITS;
+    EXPECT_EQ(drawCalls(compiledCalls({meshes[0].get(), meshes[1].get(), meshes[2].get()})).size(),
+              3u);
+    context->shaderStack.reset();
+
+    // A draw of the carried state past the end of the indices is not copied with the
+    // ranges beside it, and does not hold them back from drawing.
+    Optimizer optimizer;
+    optimizer.add(meshes[0].get());
+    optimizer.addDrawElements(GL_TRIANGLES, 9, 30);
+    auto stream = Pointer<RenderStream>::adopt(optimizer.createRenderStream());
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(optimizer.getJobs()[0].count, 3u);
+    context->shaderStack.reset();
+}
+
+TEST_F(OptimizerTest, GeneratedModelsCompileIntoJoinedDrawsNativeAsInterpreted) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         GeneratedModel model(seed);
@@ -659,7 +721,7 @@ TEST_F(OptimizerTest, GeneratedModelsCompileIntoTheFewestCallsNativeAsInterprete
         Replay compiled(recorder);
         compiled.feed(nativeCalls);
         EXPECT_EQ(compiled.redundant, 0) << "no call sets what is set already";
-        EXPECT_EQ(compiled.draws, model.fewestDraws());
+        EXPECT_LE(compiled.draws, model.drawsJoinedWithinObjects());
         auto sorted = [](std::vector<Replay::Piece> pieces) {
             std::sort(pieces.begin(), pieces.end());
             return pieces;
