@@ -171,7 +171,7 @@ bool Options::parse(int argc, const char* const* argv, Options& options, std::st
             if (!value(text))
                 return false;
             if (!parseScale(text, options.scale)) {
-                error = "--scale takes a factor from 0.01 to 100: " + text;
+                error = "--scale takes a factor from 0.01 to 1: " + text;
                 return false;
             }
         } else if (argument == "--size") {
@@ -300,7 +300,7 @@ const char* Options::usage() noexcept {
            "                     without an X display\n"
            "  --background R,G,B the clear colour, each channel 0 to 1 (or 0 to 255)\n"
            "  --scale F          draw the model F times the size it is shown at (0.01 to\n"
-           "                     100): frame rates compared at another picture size\n"
+           "                     1): frame rates compared at another picture size\n"
            "  --help             this text\n"
            "\n"
            "Exit status: 1 after the window was closed, 0 when a --frames, --snapshot or\n"

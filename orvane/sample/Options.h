@@ -72,12 +72,14 @@ public:
     float turn[2] = {0, 0};
     // The clear colour, 0 to 1 a channel.
     float background[3] = {0, 0, 0};
-    // How many times the size it is placed at the model is drawn (about its centre, once
-    // framed): llvmpipe's time a frame follows the pixels a model covers, so frame rates
-    // are compared at the same picture size.
+    // How many times the size it is placed at the model is drawn (about the origin, which
+    // is a framed model's centre): llvmpipe's time a frame follows the pixels a model
+    // covers, so frame rates are compared at the same picture size. At most 1: the near
+    // and far planes were chosen for the sample's sphere, and a larger model would cross
+    // them.
     float scale = 1.0f;
     static constexpr float MINIMUM_SCALE = 0.01f;
-    static constexpr float MAXIMUM_SCALE = 100.0f;
+    static constexpr float MAXIMUM_SCALE = 1.0f;
     bool help = false;
 };
 

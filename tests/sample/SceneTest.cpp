@@ -131,6 +131,22 @@ int litPixels(int side) {
     return lit;
 }
 
+// The mean of red, green and blue over the pixels that are not the black background.
+double meanLitBrightness(int side) {
+    using namespace graphics3d;
+    std::vector<std::uint8_t> rgba(std::size_t(side) * std::size_t(side) * 4);
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl.glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    double sum = 0;
+    int lit = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        if (rgba[i] | rgba[i + 1] | rgba[i + 2]) {
+            sum += (rgba[i] + rgba[i + 1] + rgba[i + 2]) / 3.0;
+            ++lit;
+        }
+    return lit ? sum / lit : 0;
+}
+
 // A scale draws the placed model that many times its size about the origin, and the zoom
 // limits follow: half the size covers about a quarter of the pixels, and reaches half as far.
 TEST(SampleScene, AScaleEnlargesOrShrinksThePlacedModelAboutTheOrigin) {
@@ -154,6 +170,20 @@ TEST(SampleScene, AScaleEnlargesOrShrinksThePlacedModelAboutTheOrigin) {
     EXPECT_GT(lit[1], lit[0] / 5);
     EXPECT_LT(lit[1], lit[0] / 3);
     EXPECT_NEAR(reach[1], reach[0] / 2, reach[0] * 0.01f);
+
+    // Drawn where it lies but scaled, the jet shrinks as well and keeps unit normals: lit
+    // as brightly.
+    double brightness[2] = {};
+    for (int half = 0; half < 2; ++half) {
+        auto scene = object::make<Scene>();
+        ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path(), false, half ? 0.5f : 1))
+            << scene->failure();
+        scene->render(offscreen.context(), placement);
+        lit[half] = litPixels(300);
+        brightness[half] = meanLitBrightness(300);
+    }
+    EXPECT_LT(lit[1], lit[0] / 3);
+    EXPECT_NEAR(brightness[1], brightness[0], brightness[0] * 0.05);
 }
 
 // The jet has plain parts (the missiles) beside textured ones. Only the textured ones may

@@ -30,15 +30,16 @@ bool isBlended(const Job& job) noexcept {
     return job.shader && job.shader->blended;
 }
 
-// Whether the job's drawing may read the texture bound on a unit: not under a shader that
-// samples no texture there. A mesh that draws itself, or a job without a shader, may read
-// any.
-bool samples(const Job& job, int unit) noexcept {
-    return job.mesh || !job.shader || (job.shader->sampledUnits() >> unit & 1u);
+// Whether drawing under the shader may read the texture bound on a unit; without a shader,
+// whatever is switched on may.
+bool sampledUnder(const Shader* shader, int unit) noexcept {
+    return !shader || (shader->sampledUnits() >> unit & 1u);
 }
 
-bool eitherSamples(const Job& a, const Job& b, int unit) noexcept {
-    return samples(a, unit) || samples(b, unit);
+// Whether the job's drawing may read the texture bound on a unit. A mesh that draws
+// itself may read any: it binds and switches on what it needs.
+bool samples(const Job& job, int unit) noexcept {
+    return job.mesh || sampledUnder(job.shader.get(), unit);
 }
 
 // The sort keys: what is drawn blended after everything else, so that what it covers is
@@ -50,8 +51,9 @@ int compareJobs(const Job& a, const Job& b) noexcept {
         return order;
     if (int order = compareCreation(a.shader, b.shader))
         return order;
+    // Equal shaders from here on: their units are the ones that count for both.
     for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
-        if (eitherSamples(a, b, unit))
+        if (sampledUnder(a.shader.get(), unit))
             if (int order = compareCreation(a.textures[unit], b.textures[unit]))
                 return order;
     if (int order = compareCreation(a.material, b.material))
@@ -74,7 +76,7 @@ bool sameState(const Job& a, const Job& b) noexcept {
         if (a.arrays[bit] != b.arrays[bit])
             return false;
     for (int unit = 0; unit < Optimizer::TEXTURE_UNITS; ++unit)
-        if (eitherSamples(a, b, unit) && a.textures[unit] != b.textures[unit])
+        if (sampledUnder(a.shader.get(), unit) && a.textures[unit] != b.textures[unit])
             return false;
     return true;
 }
@@ -357,7 +359,9 @@ void Optimizer::joinJobs() {
     std::uint64_t nextFirst = 0;
     for (Job& job : jobs) {
         if (job.mesh) {
+            // Nothing joins across it: what follows draws after what it draws.
             joined.add(std::move(job));
+            hasPrevious = false;
             continue;
         }
         // Only ranges of whole primitives join: the vertices left over at the end of a

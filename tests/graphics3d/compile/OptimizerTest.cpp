@@ -684,7 +684,25 @@ TEST_F(OptimizerTest, DrawsThatSampleNoTextureBindNoneAndGroupByMaterial) {
     optimizer.addDrawElements(GL_TRIANGLES, 9, 30);
     auto stream = Pointer<RenderStream>::adopt(optimizer.createRenderStream());
     ASSERT_TRUE(stream);
+    ASSERT_EQ(optimizer.getJobs().count(), 2u);
     EXPECT_EQ(optimizer.getJobs()[0].count, 3u);
+    EXPECT_EQ(optimizer.getJobs()[1].count, 3u) << "cut to the indices there are, once merged";
+    context->shaderStack.reset();
+
+    // A mesh that draws itself under that shader still finds its texture bound.
+    class OwnMesh : public IndexMesh {};
+    auto own = Pointer<IndexMesh>::adopt(new OwnMesh);
+    own->setVertexBuffer(vertices.get(), 0);
+    own->setIndexBuffer(indices.get());
+    own->setAppearance(looks[0].get());
+    plain->textureUnits = 0;
+    const Calls ownCalls = compiledCalls({own.get()});
+    const auto bind =
+        std::find(ownCalls.begin(), ownCalls.end(), "glBindTexture(GL_TEXTURE_2D, 5)");
+    const auto draw = std::find_if(ownCalls.begin(), ownCalls.end(), [](const std::string& call) {
+        return call.starts_with("glDraw");
+    });
+    EXPECT_LT(bind, draw) << "texture 5 bound before the mesh's own draw";
     context->shaderStack.reset();
 }
 
