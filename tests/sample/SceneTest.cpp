@@ -119,12 +119,18 @@ TEST(SampleScene, TheJetLoadsCompiledAndDrawsAtTheCentre) {
     EXPECT_EQ(offscreen.pixel(5, 5) & 0xFFFFFF, 0u);
 }
 
-// The pixels of the frame that are not the black background.
-int litPixels(int side) {
+// The frame's pixels, four bytes each.
+std::vector<std::uint8_t> framePixels(int side) {
     using namespace graphics3d;
     std::vector<std::uint8_t> rgba(std::size_t(side) * std::size_t(side) * 4);
     gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
     gl.glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+// The pixels of the frame that are not the black background.
+int litPixels(int side) {
+    const std::vector<std::uint8_t> rgba = framePixels(side);
     int lit = 0;
     for (std::size_t i = 0; i < rgba.size(); i += 4)
         lit += (rgba[i] | rgba[i + 1] | rgba[i + 2]) != 0;
@@ -133,10 +139,7 @@ int litPixels(int side) {
 
 // The mean of red, green and blue over the pixels that are not the black background.
 double meanLitBrightness(int side) {
-    using namespace graphics3d;
-    std::vector<std::uint8_t> rgba(std::size_t(side) * std::size_t(side) * 4);
-    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl.glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const std::vector<std::uint8_t> rgba = framePixels(side);
     double sum = 0;
     int lit = 0;
     for (std::size_t i = 0; i < rgba.size(); i += 4)
