@@ -296,8 +296,10 @@ TEST(ThreadResources, AThousandThreadsLeaveNothingBehind) {
     EXPECT_EQ(ran, batches * perBatch + 100);
     EXPECT_EQ(Thread::registeredCount(), registered);
     EXPECT_EQ(countProcessEntries("fd"), descriptors);
-    // Operating-system threads leave shortly after their objects are done with them.
-    EXPECT_TRUE(eventually([&] { return countProcessEntries("task") == tasks; }));
+    // Operating-system threads leave shortly after their objects are done with them. The
+    // first count may have caught a thread on its way out (the one joined above, or a
+    // sanitizer's helper), so fewer than then is as good.
+    EXPECT_TRUE(eventually([&] { return countProcessEntries("task") <= tasks; }));
 }
 
 } // namespace
