@@ -157,36 +157,37 @@ TEST(SampleScene, AScaleEnlargesOrShrinksThePlacedModelAboutTheOrigin) {
     ORVANE_REQUIRE_OFFSCREEN(offscreen);
     test::TempDirectory copy;
     std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
-    float placement[16];
-    Gui::placement(0, 0, 0, 0, 0, placement);
-    int lit[2] = {};
-    float reach[2] = {};
-    for (int half = 0; half < 2; ++half) {
+    struct Drawn {
+        int lit = 0;
+        float reach = 0;
+        double brightness = 0;
+        bool centred = false;
+    };
+    const auto draw = [&](bool framed, float scale) {
         auto scene = object::make<Scene>();
-        ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path(), true, half ? 0.5f : 1))
+        Drawn drawn;
+        EXPECT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path(), framed, scale))
             << scene->failure();
+        float placement[16];
+        Gui::placement(0, 0, 0, 0, 0, placement);
         scene->render(offscreen.context(), placement);
-        lit[half] = litPixels(300);
-        reach[half] = scene->reach();
-        EXPECT_EQ(offscreen.pixel(150, 150) & 0xFFFFFF ? 1 : 0, 1) << "centred";
-    }
-    EXPECT_GT(lit[1], lit[0] / 5);
-    EXPECT_LT(lit[1], lit[0] / 3);
-    EXPECT_NEAR(reach[1], reach[0] / 2, reach[0] * 0.01f);
+        drawn.lit = litPixels(300);
+        drawn.reach = scene->reach();
+        drawn.brightness = meanLitBrightness(300);
+        drawn.centred = (offscreen.pixel(150, 150) & 0xFFFFFF) != 0;
+        return drawn;
+    };
+    const Drawn whole = draw(true, 1), half = draw(true, 0.5f);
+    EXPECT_TRUE(whole.centred && half.centred);
+    EXPECT_GT(half.lit, whole.lit / 5);
+    EXPECT_LT(half.lit, whole.lit / 3);
+    EXPECT_NEAR(half.reach, whole.reach / 2, whole.reach * 0.01f);
 
     // Drawn where it lies but scaled, the jet shrinks as well and keeps unit normals: lit
     // as brightly.
-    double brightness[2] = {};
-    for (int half = 0; half < 2; ++half) {
-        auto scene = object::make<Scene>();
-        ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path(), false, half ? 0.5f : 1))
-            << scene->failure();
-        scene->render(offscreen.context(), placement);
-        lit[half] = litPixels(300);
-        brightness[half] = meanLitBrightness(300);
-    }
-    EXPECT_LT(lit[1], lit[0] / 3);
-    EXPECT_NEAR(brightness[1], brightness[0], brightness[0] * 0.05);
+    const Drawn asItLies = draw(false, 1), halfAsItLies = draw(false, 0.5f);
+    EXPECT_LT(halfAsItLies.lit, asItLies.lit / 3);
+    EXPECT_NEAR(halfAsItLies.brightness, asItLies.brightness, asItLies.brightness * 0.05);
 }
 
 // The jet has plain parts (the missiles) beside textured ones. Only the textured ones may
