@@ -3,6 +3,7 @@
 #include "orvane/graphics/Image.h"
 #include "orvane/graphics/PixelFormat.h"
 #include "orvane/graphics/TranslatorPNG.h"
+#include "orvane/graphics3d/gl/GLRecorder.h"
 #include "orvane/graphics3d/mesh/Mesh.h"
 #include "orvane/graphics3d/model/StaticModel.h"
 #include "orvane/graphics3d/state/Appearance.h"
@@ -188,6 +189,29 @@ TEST(SampleScene, AScaleEnlargesOrShrinksThePlacedModelAboutTheOrigin) {
     const Drawn asItLies = draw(false, 1), halfAsItLies = draw(false, 0.5f);
     EXPECT_LT(halfAsItLies.lit, asItLies.lit / 3);
     EXPECT_NEAR(halfAsItLies.brightness, asItLies.brightness, asItLies.brightness * 0.05);
+}
+
+// The calls of the jet's frame once its stream has run once: what the performance report
+// accounts for call by call. Draws of plain colour bind no texture and are ordered by
+// material, and the parts' index ranges are merged in draw order so that neighbours of
+// one state draw as one: a change to either shows here.
+TEST(SampleScene, TheJetsFrameTakesTheCallsAccountedFor) {
+    test::OffscreenGL offscreen(300, 300);
+    ORVANE_REQUIRE_OFFSCREEN(offscreen);
+    test::TempDirectory copy;
+    std::filesystem::copy(Options::SAMPLE_TEXTURES, copy.path());
+    // In front of the table before the stream is compiled: its code calls the entries it
+    // found then.
+    graphics3d::GLRecorder recorder(graphics3d::GLRecorder::COUNT, graphics3d::GLRecorder::FORWARD);
+    auto scene = object::make<Scene>();
+    ASSERT_TRUE(scene->load(copy.path("f5e_05.3ds"), copy.path())) << scene->failure();
+    float placement[16];
+    Gui::placement(0, 0, 0, 0, 0, placement);
+    scene->render(offscreen.context(), placement);
+    const std::uint64_t before = recorder.total(), drawsBefore = recorder.count("glDrawElements");
+    scene->render(offscreen.context(), placement);
+    EXPECT_EQ(recorder.total() - before, 81u) << "82 with the swap";
+    EXPECT_EQ(recorder.count("glDrawElements") - drawsBefore, 9u);
 }
 
 // The jet has plain parts (the missiles) beside textured ones. Only the textured ones may
