@@ -342,6 +342,7 @@ void Optimizer::mergeBuffers() {
             cutRange(job, indices.count);
             job.indexBuffer = indices.buffer;
             job.first += indices.offset;
+            job.unmerged = {}; // merged: the source it was copied from is not needed again
         } else if (hasArrays) {
             cutRange(job, vertices.count);
             job.first += vertices.offset;
