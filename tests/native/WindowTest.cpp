@@ -365,7 +365,13 @@ TEST_F(NativeInput, MouseMessagesCarryPositionKeyStateAndWheel) {
     auto down = messagesOf(WM_LBUTTONDOWN);
     ASSERT_EQ(down.size(), 1u);
     EXPECT_EQ(down[0].wParam, MK_LBUTTON);
-    auto dragged = messagesOf(WM_MOUSEMOVE)[1];
+    // The server may report the first position twice (the pointer's arrival and its move):
+    // the drag is the first move with the button held.
+    const auto moves = messagesOf(WM_MOUSEMOVE);
+    const auto held =
+        std::find_if(moves.begin(), moves.end(), [](const auto& move) { return move.wParam != 0; });
+    ASSERT_NE(held, moves.end()) << "a move with the button held";
+    const auto dragged = *held;
     EXPECT_EQ(dragged.wParam, MK_LBUTTON);
     EXPECT_EQ(signedLowWord(std::uintptr_t(dragged.lParam)), -80);
     auto up = messagesOf(WM_LBUTTONUP);
